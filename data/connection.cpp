@@ -1,0 +1,208 @@
+#include "data/connection.h"
+
+#include "ui/errors.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace kalvora {
+
+namespace {
+
+fb::AttachParams attachParams(const ParameterList& params)
+{
+    fb::AttachParams out;
+    if (auto user = params.get("User_Name")) {
+        out.user = *user;
+        out.hasUser = true;
+    }
+    if (auto password = params.get("password")) {
+        out.password = *password;
+        out.hasPassword = true;
+    }
+    return out;
+}
+
+bool sameText(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+               return std::toupper(x) == std::toupper(y);
+           });
+}
+
+const Value& nullValue()
+{
+    static const Value null;
+    return null;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------- Connection
+
+Connection::Connection() = default;
+
+Connection::~Connection()
+{
+    try {
+        disconnect();
+    } catch (const Error&) {
+        // Closing at the end of the program reports nothing.
+    }
+}
+
+void Connection::connect()
+{
+    if (attachment_)
+        return;
+    attachment_ = fb::Attachment::attach(database_, attachParams(params_));
+}
+
+void Connection::disconnect()
+{
+    if (!attachment_)
+        return;
+    for (Query* q : queries_)
+        q->close();
+    for (DirectTransaction* t : transactions_)
+        t->end();
+    statements_.clear();
+    auto attachment = std::move(attachment_);
+    attachment->detach();
+}
+
+fb::Attachment& Connection::attachment()
+{
+    connect();
+    return *attachment_;
+}
+
+fb::Statement& Connection::statement(fb::Transaction& tr, const std::string& sql)
+{
+    return statements_.get(attachment(), tr, sql);
+}
+
+// ---------------------------------------------------------------------------- DirectTransaction
+
+DirectTransaction::DirectTransaction(Connection& connection) : connection_(connection)
+{
+    connection_.transactions_.push_back(this);
+}
+
+DirectTransaction::~DirectTransaction()
+{
+    end();
+    std::erase(connection_.transactions_, this);
+}
+
+fb::Transaction& DirectTransaction::ensureStarted()
+{
+    if (!tr_)
+        tr_ = std::make_unique<fb::Transaction>(connection_.attachment());
+    return *tr_;
+}
+
+void DirectTransaction::end()
+{
+    if (!tr_)
+        return;
+    auto tr = std::move(tr_);
+    try {
+        tr->commit();
+    } catch (const Error&) {
+        try {
+            tr->rollback();
+        } catch (const Error&) {
+            // The transaction is gone with the attachment; nothing more to undo.
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------- Query
+
+Query::Query(Connection& connection, DirectTransaction& transaction)
+    : connection_(connection), transaction_(transaction)
+{
+    connection_.queries_.push_back(this);
+}
+
+Query::~Query() { std::erase(connection_.queries_, this); }
+
+void Query::addSql(const std::string& line)
+{
+    if (!sql_.empty())
+        sql_ += '\n';
+    sql_ += line;
+}
+
+void Query::open()
+{
+    if (open_)
+        return;
+    auto& tr = transaction_.ensureStarted();
+    rows_ = connection_.statement(tr, sql_).fetchAll(tr);
+    open_ = true;
+    current_ = 0;
+    eof_ = rows_.rows.empty();
+}
+
+void Query::close()
+{
+    open_ = false;
+    rows_ = {};
+    current_ = 0;
+    eof_ = true;
+}
+
+void Query::first()
+{
+    current_ = 0;
+    eof_ = rows_.rows.empty();
+}
+
+void Query::next()
+{
+    if (current_ + 1 < rows_.rows.size())
+        ++current_;
+    else
+        eof_ = true;
+}
+
+void Query::last()
+{
+    current_ = rows_.rows.empty() ? 0 : rows_.rows.size() - 1;
+    eof_ = rows_.rows.empty();
+}
+
+const fb::Column& Query::column(std::size_t index) const
+{
+    if (index >= rows_.columns.size())
+        throw Error("List index out of bounds (" + std::to_string(index) + ")");
+    return rows_.columns[index];
+}
+
+const Value& Query::field(std::size_t index) const
+{
+    column(index);
+    if (rows_.rows.empty())
+        return nullValue();
+    return rows_.rows[current_][index];
+}
+
+const Value& Query::field(const std::string& name) const
+{
+    for (std::size_t i = 0; i < rows_.columns.size(); ++i)
+        if (sameText(rows_.columns[i].name, name))
+            return field(i);
+    throw Error("Field '" + name + "' not found");
+}
+
+void Query::execSql()
+{
+    if (sql_.find_first_not_of(" \t\r\n") == std::string::npos)
+        throw Error("Empty SQL Statement");
+    auto& tr = transaction_.ensureStarted();
+    connection_.statement(tr, sql_).execute(tr);
+}
+
+}  // namespace kalvora

@@ -1,0 +1,119 @@
+#pragma once
+// Direct connections (general database, source company): explicit transactions that
+// start with the first statement needing them and end only at disconnect, by a commit.
+#include "data/firebird.h"
+#include "data/parameters.h"
+#include "data/statement_cache.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kalvora {
+
+class Query;
+class DirectTransaction;
+
+class Connection {
+public:
+    Connection();
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    void setDatabase(const std::string& location) { database_ = location; }
+    const std::string& database() const { return database_; }
+    // "User_Name" and "password" (see ParameterList::set for the matching rules).
+    void setParam(const std::string& name, const std::string& value) { params_.set(name, value); }
+    const ParameterList& params() const { return params_; }
+
+    void connect();
+    // Commits every active transaction (a failed commit is rolled back silently), closes
+    // the queries, then detaches. Nothing happens when not connected.
+    void disconnect();
+    bool connected() const { return attachment_ != nullptr; }
+
+    // Connects first when needed.
+    fb::Attachment& attachment();
+    // Reused by text while the attachment lives.
+    fb::Statement& statement(fb::Transaction& tr, const std::string& sql);
+
+private:
+    friend class DirectTransaction;
+    friend class Query;
+    std::string database_;
+    ParameterList params_;
+    std::unique_ptr<fb::Attachment> attachment_;
+    StatementCache statements_;
+    std::vector<DirectTransaction*> transactions_;
+    std::vector<Query*> queries_;
+};
+
+class DirectTransaction {
+public:
+    explicit DirectTransaction(Connection& connection);
+    ~DirectTransaction();
+    DirectTransaction(const DirectTransaction&) = delete;
+    DirectTransaction& operator=(const DirectTransaction&) = delete;
+
+    bool active() const { return tr_ != nullptr; }
+    // Starts the transaction when it is not active.
+    fb::Transaction& ensureStarted();
+    Connection& connection() { return connection_; }
+
+private:
+    friend class Connection;
+    // Commit, or roll back without an error when the commit fails.
+    void end();
+
+    Connection& connection_;
+    std::unique_ptr<fb::Transaction> tr_;
+};
+
+class Query {
+public:
+    Query(Connection& connection, DirectTransaction& transaction);
+    ~Query();
+    Query(const Query&) = delete;
+    Query& operator=(const Query&) = delete;
+
+    void clearSql() { sql_.clear(); }
+    void addSql(const std::string& line);
+    const std::string& sql() const { return sql_; }
+
+    // Runs the select inside the query's transaction (started when not active) and reads
+    // every row into the buffer; the current row is the first.
+    void open();
+    bool isOpen() const { return open_; }
+    // Every row is read at open already; kept for the callers that ask for it.
+    void fetchAll() {}
+    void close();
+
+    void first();
+    void next();
+    void last();
+    bool eof() const { return eof_; }
+    bool isEmpty() const { return rows_.rows.empty(); }
+    std::size_t recordCount() const { return rows_.rows.size(); }
+
+    std::size_t fieldCount() const { return rows_.columns.size(); }
+    const fb::Column& column(std::size_t index) const;
+    // The current row's value; null when there is no row.
+    const Value& field(std::size_t index) const;
+    const Value& field(const std::string& name) const;
+
+    // Runs a statement without result set inside the query's transaction, which stays active.
+    void execSql();
+
+private:
+    friend class Connection;
+    Connection& connection_;
+    DirectTransaction& transaction_;
+    std::string sql_;
+    fb::Rows rows_;
+    std::size_t current_ = 0;
+    bool open_ = false;
+    bool eof_ = true;
+};
+
+}  // namespace kalvora

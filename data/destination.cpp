@@ -1,0 +1,140 @@
+#include "data/destination.h"
+
+#include "ui/errors.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace kalvora {
+
+namespace {
+
+std::string lowerTrimmed(std::string s)
+{
+    const auto first = s.find_first_not_of(' ');
+    const auto last = s.find_last_not_of(' ');
+    s = first == std::string::npos ? std::string() : s.substr(first, last - first + 1);
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    return s;
+}
+
+}  // namespace
+
+DestinationConnection::DestinationConnection()
+    : params_({{"BlobSize", "-1"},
+               {"CommitRetain", "False"},
+               {"Database", "C:\\kalvora2012\\sop\\kalvora.fdb"},
+               {"ErrorResourceFile", ""},
+               {"LocaleCode", "0000"},
+               {"Password", "qorblatex"},
+               {"RoleName", "RoleName"},
+               {"ServerCharSet", ""},
+               {"SQLDialect", "3"},
+               {"Interbase TransIsolation", "ReadCommited"},
+               {"User_Name", "sysdba"},
+               {"WaitOnLocks", "True"},
+               {"Trim Char", "False"}})
+{
+}
+
+DestinationConnection::~DestinationConnection()
+{
+    try {
+        close();
+    } catch (const Error&) {
+        // Closing at the end of the program reports nothing.
+    }
+}
+
+fb::TransactionOptions DestinationConnection::transactionOptions() const
+{
+    fb::TransactionOptions options;
+    const std::string isolation = lowerTrimmed(params_.get("Interbase TransIsolation").value_or(""));
+    // Firebird has no dirty read; read committed is the nearest it offers.
+    options.isolation = isolation == "repeatableread" ? fb::TransactionOptions::Isolation::Snapshot
+                                                      : fb::TransactionOptions::Isolation::ReadCommitted;
+    options.waitOnLocks = lowerTrimmed(params_.get("WaitOnLocks").value_or("")) == "true";
+    return options;
+}
+
+void DestinationConnection::open()
+{
+    if (attachment_)
+        return;
+    fb::AttachParams attach;
+    if (auto user = params_.get("User_Name")) {
+        attach.user = *user;
+        attach.hasUser = true;
+    }
+    if (auto password = params_.get("Password")) {
+        attach.password = *password;
+        attach.hasPassword = true;
+    }
+    attach.charset = params_.get("ServerCharSet").value_or("");
+    attachment_ = fb::Attachment::attach(params_.get("Database").value_or(""), attach);
+}
+
+void DestinationConnection::close()
+{
+    if (!attachment_)
+        return;
+    statements_.clear();
+    if (explicit_) {
+        auto tr = std::move(explicit_);
+        try {
+            tr->rollback();
+        } catch (const Error&) {
+            // Detaching ends it anyway.
+        }
+    }
+    auto attachment = std::move(attachment_);
+    attachment->detach();
+}
+
+template <typename F>
+auto DestinationConnection::run(const std::string& sql, F&& body)
+{
+    open();
+    if (explicit_)
+        return body(statements_.get(*attachment_, *explicit_, sql), *explicit_);
+    fb::Transaction tr(*attachment_, transactionOptions());
+    auto result = body(statements_.get(*attachment_, tr, sql), tr);
+    tr.commit();
+    return result;
+}
+
+fb::Rows DestinationConnection::select(const std::string& sql, const std::vector<Value>& params)
+{
+    return run(sql, [&](fb::Statement& s, fb::Transaction& tr) { return s.fetchAll(tr, params); });
+}
+
+std::uint64_t DestinationConnection::execute(const std::string& sql, const std::vector<Value>& params)
+{
+    return run(sql, [&](fb::Statement& s, fb::Transaction& tr) { return s.execute(tr, params); });
+}
+
+void DestinationConnection::startTransaction()
+{
+    if (explicit_)
+        throw Error("A transaction is already active");
+    open();
+    explicit_ = std::make_unique<fb::Transaction>(*attachment_, transactionOptions());
+}
+
+void DestinationConnection::commit()
+{
+    if (!explicit_)
+        return;
+    auto tr = std::move(explicit_);
+    tr->commit();
+}
+
+void DestinationConnection::rollback()
+{
+    if (!explicit_)
+        return;
+    auto tr = std::move(explicit_);
+    tr->rollback();
+}
+
+}  // namespace kalvora

@@ -1,0 +1,52 @@
+#pragma once
+// The destination company connection: every statement outside an explicit transaction
+// commits by itself; an apply runs in the one explicit transaction it starts.
+#include "data/firebird.h"
+#include "data/parameters.h"
+#include "data/statement_cache.h"
+
+#include <memory>
+#include <string>
+
+namespace kalvora {
+
+class DestinationConnection {
+public:
+    // Starts with the parameter list and initial values the program always had.
+    DestinationConnection();
+    ~DestinationConnection();
+    DestinationConnection(const DestinationConnection&) = delete;
+    DestinationConnection& operator=(const DestinationConnection&) = delete;
+
+    void setParam(const std::string& name, const std::string& value) { params_.set(name, value); }
+    const ParameterList& params() const { return params_; }
+
+    void open();
+    // Rolls back an explicit transaction left active, then detaches.
+    void close();
+    bool connected() const { return attachment_ != nullptr; }
+
+    // Both connect first when needed.
+    fb::Rows select(const std::string& sql, const std::vector<Value>& params = {});
+    std::uint64_t execute(const std::string& sql, const std::vector<Value>& params = {});
+
+    void startTransaction();
+    void commit();
+    void rollback();
+    bool inTransaction() const { return explicit_ != nullptr; }
+
+    // Identifier quote of dialect 3.
+    static constexpr char quoteChar() { return '"'; }
+
+private:
+    fb::TransactionOptions transactionOptions() const;
+    template <typename F>
+    auto run(const std::string& sql, F&& body);
+
+    ParameterList params_;
+    std::unique_ptr<fb::Attachment> attachment_;
+    std::unique_ptr<fb::Transaction> explicit_;
+    StatementCache statements_;
+};
+
+}  // namespace kalvora

@@ -1,0 +1,533 @@
+#include "data/firebird.h"
+
+#include "ui/errors.h"
+
+#include <cstring>
+
+using Firebird::FbException;
+using Firebird::IStatus;
+using Firebird::ThrowStatusWrapper;
+
+namespace kalvora::fb {
+
+namespace {
+
+Firebird::IMaster* master()
+{
+    static Firebird::IMaster* const m = Firebird::fb_get_master_interface();
+    return m;
+}
+
+// A status object for one call; the wrapper throws FbException on failure.
+class Status {
+public:
+    Status() : status_(master()->getStatus()), wrapper_(status_) {}
+    ~Status() { status_->dispose(); }
+    Status(const Status&) = delete;
+    Status& operator=(const Status&) = delete;
+    ThrowStatusWrapper* operator&() { return &wrapper_; }
+
+private:
+    IStatus* status_;
+    ThrowStatusWrapper wrapper_;
+};
+
+Firebird::IProvider* dispatcher()
+{
+    static Firebird::IProvider* const p = master()->getDispatcher();
+    return p;
+}
+
+std::vector<unsigned char> buildDpb(const AttachParams& params, bool creating)
+{
+    Status st;
+    auto* util = master()->getUtilInterface();
+    auto* dpb = util->getXpbBuilder(&st, Firebird::IXpbBuilder::DPB, nullptr, 0);
+    if (params.hasUser)
+        dpb->insertBytes(&st, isc_dpb_user_name, params.user.data(), unsigned(params.user.size()));
+    if (params.hasPassword)
+        dpb->insertBytes(&st, isc_dpb_password, params.password.data(), unsigned(params.password.size()));
+    if (!params.role.empty())
+        dpb->insertBytes(&st, isc_dpb_sql_role_name, params.role.data(), unsigned(params.role.size()));
+    if (!params.charset.empty())
+        dpb->insertBytes(&st, isc_dpb_lc_ctype, params.charset.data(), unsigned(params.charset.size()));
+    if (creating)
+        dpb->insertInt(&st, isc_dpb_sql_dialect, 3);
+    const unsigned char* buffer = dpb->getBuffer(&st);
+    std::vector<unsigned char> out(buffer, buffer + dpb->getBufferLength(&st));
+    dpb->dispose();
+    return out;
+}
+
+std::vector<unsigned char> buildTpb(const TransactionOptions& options)
+{
+    using Isolation = TransactionOptions::Isolation;
+    if (options.isolation == Isolation::ServerDefault)
+        return {};
+    Status st;
+    auto* tpb = master()->getUtilInterface()->getXpbBuilder(&st, Firebird::IXpbBuilder::TPB, nullptr, 0);
+    tpb->insertTag(&st, isc_tpb_write);
+    if (options.isolation == Isolation::ReadCommitted) {
+        tpb->insertTag(&st, isc_tpb_read_committed);
+        tpb->insertTag(&st, isc_tpb_rec_version);
+    } else {
+        tpb->insertTag(&st, isc_tpb_concurrency);
+    }
+    tpb->insertTag(&st, options.waitOnLocks ? isc_tpb_wait : isc_tpb_nowait);
+    const unsigned char* buffer = tpb->getBuffer(&st);
+    std::vector<unsigned char> out(buffer, buffer + tpb->getBufferLength(&st));
+    tpb->dispose();
+    return out;
+}
+
+template <typename T>
+T readAs(const unsigned char* p)
+{
+    T v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+template <typename T>
+void writeAs(unsigned char* p, T v)
+{
+    std::memcpy(p, &v, sizeof v);
+}
+
+std::string readBlob(Attachment& att, Transaction& tr, ISC_QUAD id)
+{
+    Status st;
+    Firebird::IBlob* blob = att.get()->openBlob(&st, tr.get(), &id, 0, nullptr);
+    std::string out;
+    try {
+        char chunk[32768];
+        for (;;) {
+            unsigned got = 0;
+            const int rc = blob->getSegment(&st, sizeof chunk, chunk, &got);
+            if (rc != Firebird::IStatus::RESULT_OK && rc != Firebird::IStatus::RESULT_SEGMENT)
+                break;
+            out.append(chunk, got);
+        }
+        blob->close(&st);
+    } catch (...) {
+        blob->release();
+        throw;
+    }
+    return out;
+}
+
+ISC_QUAD writeBlob(Attachment& att, Transaction& tr, const std::string& bytes)
+{
+    Status st;
+    ISC_QUAD id{};
+    Firebird::IBlob* blob = att.get()->createBlob(&st, tr.get(), &id, 0, nullptr);
+    try {
+        constexpr std::size_t kSegment = 32768;
+        for (std::size_t at = 0; at < bytes.size(); at += kSegment) {
+            const std::size_t n = std::min(kSegment, bytes.size() - at);
+            blob->putSegment(&st, unsigned(n), bytes.data() + at);
+        }
+        blob->close(&st);
+    } catch (...) {
+        blob->release();
+        throw;
+    }
+    return id;
+}
+
+std::vector<Column> describe(Firebird::IMessageMetadata* meta)
+{
+    Status st;
+    std::vector<Column> out;
+    const unsigned count = meta->getCount(&st);
+    for (unsigned i = 0; i < count; ++i) {
+        Column c;
+        c.name = meta->getAlias(&st, i);
+        c.field = meta->getField(&st, i);
+        c.relation = meta->getRelation(&st, i);
+        c.type = meta->getType(&st, i) & ~1u;
+        c.subType = meta->getSubType(&st, i);
+        c.scale = meta->getScale(&st, i);
+        c.length = meta->getLength(&st, i);
+        c.nullable = meta->isNullable(&st, i);
+        out.push_back(std::move(c));
+    }
+    return out;
+}
+
+}  // namespace
+
+void rethrow(const FbException& e)
+{
+    char buffer[4096];
+    master()->getUtilInterface()->formatStatus(buffer, sizeof buffer, e.getStatus());
+    std::string text(buffer);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    throw DatabaseError(text);
+}
+
+// ---------------------------------------------------------------------------- Attachment
+
+std::unique_ptr<Attachment> Attachment::attach(const std::string& location, const AttachParams& params)
+{
+    try {
+        Status st;
+        const auto dpb = buildDpb(params, false);
+        auto* att = dispatcher()->attachDatabase(&st, location.c_str(), unsigned(dpb.size()), dpb.data());
+        return std::unique_ptr<Attachment>(new Attachment(att));
+    } catch (const FbException& e) {
+        rethrow(e);
+    }
+}
+
+std::unique_ptr<Attachment> Attachment::create(const std::string& location, const AttachParams& params)
+{
+    try {
+        Status st;
+        const auto dpb = buildDpb(params, true);
+        auto* att = dispatcher()->createDatabase(&st, location.c_str(), unsigned(dpb.size()), dpb.data());
+        return std::unique_ptr<Attachment>(new Attachment(att));
+    } catch (const FbException& e) {
+        rethrow(e);
+    }
+}
+
+Attachment::~Attachment()
+{
+    if (!att_)
+        return;
+    try {
+        detach();
+    } catch (const Error&) {
+        if (att_)
+            att_->release();
+    }
+}
+
+void Attachment::detach()
+{
+    if (!att_)
+        return;
+    try {
+        Status st;
+        att_->detach(&st);
+        att_ = nullptr;
+    } catch (const FbException& e) {
+        rethrow(e);
+    }
+}
+
+void Attachment::executeImmediate(const std::string& sql)
+{
+    Transaction tr(*this);
+    try {
+        Status st;
+        att_->execute(&st, tr.get(), unsigned(sql.size()), sql.data(), 3, nullptr, nullptr, nullptr, nullptr);
+    } catch (const FbException& e) {
+        rethrow(e);
+    }
+    tr.commit();
+}
+
+// ---------------------------------------------------------------------------- Transaction
+
+Transaction::Transaction(Attachment& attachment, const TransactionOptions& options)
+{
+    try {
+        Status st;
+        const auto tpb = buildTpb(options);
+        tr_ = attachment.get()->startTransaction(&st, unsigned(tpb.size()), tpb.empty() ? nullptr : tpb.data());
+    } catch (const FbException& e) {
+        rethrow(e);
+    }
+}
+
+Transaction::~Transaction()
+{
+    if (!tr_)
+        return;
+    try {
+        rollback();
+    } catch (const Error&) {
+        if (tr_)
+            tr_->release();
+    }
+}
+
+void Transaction::commit()
+{
+    try {
+        Status st;
+        tr_->commit(&st);
+        tr_ = nullptr;
+    } catch (const FbException& e) {
+        rethrow(e);
+    }
+}
+
+void Transaction::rollback()
+{
+    if (!tr_)
+        return;
+    try {
+        Status st;
+        tr_->rollback(&st);
+        tr_ = nullptr;
+    } catch (const FbException& e) {
+        rethrow(e);
+    }
+}
+
+// ---------------------------------------------------------------------------- Statement
+
+struct Statement::Input {
+    Firebird::IMessageMetadata* meta = nullptr;
+    std::vector<unsigned char> buffer;
+    Input() = default;
+    Input(Input&& o) noexcept : meta(o.meta), buffer(std::move(o.buffer)) { o.meta = nullptr; }
+    Input& operator=(Input&&) = delete;
+    ~Input()
+    {
+        if (meta)
+            meta->release();
+    }
+};
+
+Statement::Statement(Attachment& attachment, Transaction& tr, const std::string& sql) : attachment_(attachment)
+{
+    try {
+        Status st;
+        stmt_ = attachment.get()->prepare(&st, tr.get(), unsigned(sql.size()), sql.data(), 3,
+                                           Firebird::IStatement::PREPARE_PREFETCH_METADATA);
+        out_ = stmt_->getOutputMetadata(&st);
+        in_ = stmt_->getInputMetadata(&st);
+        columns_ = describe(out_);
+        paramCount_ = in_->getCount(&st);
+        hasCursor_ = (stmt_->getFlags(&st) & Firebird::IStatement::FLAG_HAS_CURSOR) != 0;
+    } catch (const FbException& e) {
+        if (in_)
+            in_->release();
+        if (out_)
+            out_->release();
+        if (stmt_)
+            stmt_->release();
+        rethrow(e);
+    }
+}
+
+Statement::~Statement()
+{
+    if (in_)
+        in_->release();
+    if (out_)
+        out_->release();
+    if (stmt_)
+        stmt_->release();
+}
+
+Statement::Input Statement::bindInput(Transaction& tr, const std::vector<Value>& params)
+{
+    if (params.size() != paramCount_)
+        throw Error("The statement takes " + std::to_string(paramCount_) + " parameters, " +
+                    std::to_string(params.size()) + " were given");
+    Input input;
+    if (paramCount_ == 0)
+        return input;
+    Status st;
+    Firebird::IMetadataBuilder* builder = in_->getBuilder(&st);
+    try {
+        for (unsigned i = 0; i < paramCount_; ++i) {
+            const unsigned declared = in_->getType(&st, i) & ~1u;
+            const Value& v = params[i];
+            auto text = [&](std::size_t size) {
+                if (size > 32765)
+                    throw Error("A text parameter is longer than 32765 bytes");
+                builder->setType(&st, i, SQL_VARYING | 1);
+                builder->setLength(&st, i, unsigned(std::max<std::size_t>(size, 1)));
+                builder->setCharSet(&st, i, 0);
+            };
+            std::visit(
+                [&](const auto& x) {
+                    using T = std::decay_t<decltype(x)>;
+                    if constexpr (std::is_same_v<T, std::monostate>) {
+                        builder->setType(&st, i, declared | 1);
+                    } else if constexpr (std::is_same_v<T, std::int64_t>) {
+                        builder->setType(&st, i, SQL_INT64 | 1);
+                        builder->setLength(&st, i, 8);
+                        builder->setScale(&st, i, 0);
+                    } else if constexpr (std::is_same_v<T, Scaled>) {
+                        builder->setType(&st, i, SQL_INT64 | 1);
+                        builder->setLength(&st, i, 8);
+                        builder->setScale(&st, i, x.scale);
+                    } else if constexpr (std::is_same_v<T, double>) {
+                        builder->setType(&st, i, SQL_DOUBLE | 1);
+                        builder->setLength(&st, i, 8);
+                        builder->setScale(&st, i, 0);
+                    } else if constexpr (std::is_same_v<T, std::string>) {
+                        if (declared == SQL_BLOB) {
+                            builder->setType(&st, i, SQL_BLOB | 1);
+                            builder->setLength(&st, i, sizeof(ISC_QUAD));
+                        } else {
+                            text(x.size());
+                        }
+                    } else if constexpr (std::is_same_v<T, BlobBytes>) {
+                        if (declared == SQL_BLOB) {
+                            builder->setType(&st, i, SQL_BLOB | 1);
+                            builder->setLength(&st, i, sizeof(ISC_QUAD));
+                        } else {
+                            text(x.bytes.size());
+                        }
+                    } else if constexpr (std::is_same_v<T, Date>) {
+                        builder->setType(&st, i, SQL_TYPE_DATE | 1);
+                        builder->setLength(&st, i, sizeof(ISC_DATE));
+                    } else if constexpr (std::is_same_v<T, TimeOfDay>) {
+                        builder->setType(&st, i, SQL_TYPE_TIME | 1);
+                        builder->setLength(&st, i, sizeof(ISC_TIME));
+                    } else if constexpr (std::is_same_v<T, Timestamp>) {
+                        builder->setType(&st, i, SQL_TIMESTAMP | 1);
+                        builder->setLength(&st, i, sizeof(ISC_TIMESTAMP));
+                    } else if constexpr (std::is_same_v<T, bool>) {
+                        builder->setType(&st, i, SQL_BOOLEAN | 1);
+                        builder->setLength(&st, i, 1);
+                    }
+                },
+                v.storage());
+        }
+        input.meta = builder->getMetadata(&st);
+        builder->release();
+        builder = nullptr;
+        input.buffer.assign(input.meta->getMessageLength(&st), 0);
+        for (unsigned i = 0; i < paramCount_; ++i) {
+            unsigned char* p = input.buffer.data() + input.meta->getOffset(&st, i);
+            writeAs<short>(input.buffer.data() + input.meta->getNullOffset(&st, i), params[i].isNull() ? -1 : 0);
+            const bool blob = (input.meta->getType(&st, i) & ~1u) == SQL_BLOB;
+            std::visit(
+                [&](const auto& x) {
+                    using T = std::decay_t<decltype(x)>;
+                    if constexpr (std::is_same_v<T, std::int64_t>) {
+                        writeAs<std::int64_t>(p, x);
+                    } else if constexpr (std::is_same_v<T, Scaled>) {
+                        writeAs<std::int64_t>(p, x.value);
+                    } else if constexpr (std::is_same_v<T, double>) {
+                        writeAs<double>(p, x);
+                    } else if constexpr (std::is_same_v<T, std::string> || std::is_same_v<T, BlobBytes>) {
+                        const std::string* bytes;
+                        if constexpr (std::is_same_v<T, std::string>)
+                            bytes = &x;
+                        else
+                            bytes = &x.bytes;
+                        if (blob) {
+                            writeAs<ISC_QUAD>(p, writeBlob(attachment_, tr, *bytes));
+                        } else {
+                            writeAs<std::uint16_t>(p, std::uint16_t(bytes->size()));
+                            std::memcpy(p + 2, bytes->data(), bytes->size());
+                        }
+                    } else if constexpr (std::is_same_v<T, Date>) {
+                        writeAs<ISC_DATE>(p, toDayNumber(x));
+                    } else if constexpr (std::is_same_v<T, TimeOfDay>) {
+                        writeAs<ISC_TIME>(p, toTimeNumber(x));
+                    } else if constexpr (std::is_same_v<T, Timestamp>) {
+                        writeAs<ISC_TIMESTAMP>(p, ISC_TIMESTAMP{toDayNumber(x.date), toTimeNumber(x.time)});
+                    } else if constexpr (std::is_same_v<T, bool>) {
+                        *p = x ? 1 : 0;
+                    }
+                },
+                params[i].storage());
+        }
+    } catch (...) {
+        if (builder)
+            builder->release();
+        throw;
+    }
+    return input;
+}
+
+Value Statement::readColumn(Transaction& tr, const unsigned char* buffer, unsigned index)
+{
+    Status st;
+    if (readAs<short>(buffer + out_->getNullOffset(&st, index)) != 0)
+        return {};
+    const unsigned char* p = buffer + out_->getOffset(&st, index);
+    const Column& c = columns_[index];
+    auto integer = [&](std::int64_t v) -> Value {
+        if (c.scale == 0)
+            return v;
+        return Scaled{v, c.scale};
+    };
+    switch (c.type) {
+    case SQL_TEXT:
+        return std::string(reinterpret_cast<const char*>(p), c.length);
+    case SQL_VARYING:
+        return std::string(reinterpret_cast<const char*>(p + 2), readAs<std::uint16_t>(p));
+    case SQL_SHORT:
+        return integer(readAs<std::int16_t>(p));
+    case SQL_LONG:
+        return integer(readAs<std::int32_t>(p));
+    case SQL_INT64:
+        return integer(readAs<std::int64_t>(p));
+    case SQL_FLOAT:
+        return double(readAs<float>(p));
+    case SQL_DOUBLE:
+    case SQL_D_FLOAT:
+        return readAs<double>(p);
+    case SQL_TYPE_DATE:
+        return fromDayNumber(readAs<ISC_DATE>(p));
+    case SQL_TYPE_TIME:
+        return fromTimeNumber(readAs<ISC_TIME>(p));
+    case SQL_TIMESTAMP: {
+        const auto ts = readAs<ISC_TIMESTAMP>(p);
+        return Timestamp{fromDayNumber(ts.timestamp_date), fromTimeNumber(ts.timestamp_time)};
+    }
+    case SQL_BLOB:
+        return BlobBytes{readBlob(attachment_, tr, readAs<ISC_QUAD>(p))};
+    case SQL_BOOLEAN:
+        return *p != 0;
+    case SQL_NULL:
+        return {};
+    default:
+        throw Error("Unsupported column type " + std::to_string(c.type) + " for '" + c.name + "'");
+    }
+}
+
+Rows Statement::fetchAll(Transaction& tr, const std::vector<Value>& params)
+{
+    Rows out;
+    out.columns = columns_;
+    try {
+        Input input = bindInput(tr, params);
+        Status st;
+        Firebird::IResultSet* rs = stmt_->openCursor(&st, tr.get(), input.meta, input.buffer.data(), out_, 0);
+        try {
+            std::vector<unsigned char> buffer(out_->getMessageLength(&st));
+            while (rs->fetchNext(&st, buffer.data()) == Firebird::IStatus::RESULT_OK) {
+                Row row;
+                row.reserve(columns_.size());
+                for (unsigned i = 0; i < columns_.size(); ++i)
+                    row.push_back(readColumn(tr, buffer.data(), i));
+                out.rows.push_back(std::move(row));
+            }
+            rs->close(&st);
+        } catch (...) {
+            rs->release();
+            throw;
+        }
+    } catch (const FbException& e) {
+        rethrow(e);
+    }
+    return out;
+}
+
+std::uint64_t Statement::execute(Transaction& tr, const std::vector<Value>& params)
+{
+    try {
+        Input input = bindInput(tr, params);
+        Status st;
+        stmt_->execute(&st, tr.get(), input.meta, input.buffer.data(), nullptr, nullptr);
+        return stmt_->getAffectedRecords(&st);
+    } catch (const FbException& e) {
+        rethrow(e);
+    }
+}
+
+}  // namespace kalvora::fb

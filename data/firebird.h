@@ -1,0 +1,120 @@
+#pragma once
+// A thin owning layer over the Firebird OO API: attachments, transactions and prepared
+// statements as C++ objects; every failure becomes a DatabaseError with the server's text.
+#include "data/value.h"
+
+#include <firebird/Interface.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kalvora::fb {
+
+// What a result column or statement parameter is, as the server describes it.
+struct Column {
+    std::string name;      // alias in the select list
+    std::string field;     // column of the table, when there is one
+    std::string relation;  // table, when there is one
+    unsigned type = 0;     // SQL_* without the null bit
+    int subType = 0;
+    int scale = 0;
+    unsigned length = 0;   // bytes
+    bool nullable = true;
+};
+
+using Row = std::vector<Value>;
+
+struct Rows {
+    std::vector<Column> columns;
+    std::vector<Row> rows;
+};
+
+// One database parameter block: the names the program knows, built for attach/create.
+struct AttachParams {
+    std::string user;
+    std::string password;
+    std::string role;
+    std::string charset;
+    bool hasUser = false;
+    bool hasPassword = false;
+};
+
+// An empty parameter block gives the server's default: snapshot, wait, read-write.
+struct TransactionOptions {
+    enum class Isolation { ServerDefault, ReadCommitted, Snapshot };
+    Isolation isolation = Isolation::ServerDefault;
+    bool waitOnLocks = true;
+};
+
+class Attachment;
+
+class Transaction {
+public:
+    Transaction(Attachment& attachment, const TransactionOptions& options = {});
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    void commit();
+    void rollback();
+    Firebird::ITransaction* get() const { return tr_; }
+
+private:
+    Firebird::ITransaction* tr_ = nullptr;
+};
+
+class Statement {
+public:
+    Statement(Attachment& attachment, Transaction& tr, const std::string& sql);
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    const std::vector<Column>& columns() const { return columns_; }
+    std::size_t parameterCount() const { return paramCount_; }
+    bool returnsRows() const { return hasCursor_; }
+
+    // Runs a select and reads every row; BLOBs are read whole.
+    Rows fetchAll(Transaction& tr, const std::vector<Value>& params = {});
+    // Runs a statement without result set; returns the rows it affected.
+    std::uint64_t execute(Transaction& tr, const std::vector<Value>& params = {});
+
+private:
+    struct Input;
+    Input bindInput(Transaction& tr, const std::vector<Value>& params);
+    Value readColumn(Transaction& tr, const unsigned char* buffer, unsigned index);
+
+    Attachment& attachment_;
+    Firebird::IStatement* stmt_ = nullptr;
+    Firebird::IMessageMetadata* out_ = nullptr;
+    Firebird::IMessageMetadata* in_ = nullptr;
+    std::vector<Column> columns_;
+    std::size_t paramCount_ = 0;
+    bool hasCursor_ = false;
+};
+
+class Attachment {
+public:
+    static std::unique_ptr<Attachment> attach(const std::string& location, const AttachParams& params);
+    static std::unique_ptr<Attachment> create(const std::string& location, const AttachParams& params);
+    ~Attachment();
+    Attachment(const Attachment&) = delete;
+    Attachment& operator=(const Attachment&) = delete;
+
+    void detach();
+    Firebird::IAttachment* get() const { return att_; }
+
+    // Runs one statement in its own transaction and commits it (DDL, scripts, tests).
+    void executeImmediate(const std::string& sql);
+
+private:
+    explicit Attachment(Firebird::IAttachment* att) : att_(att) {}
+    Firebird::IAttachment* att_ = nullptr;
+};
+
+// Turns a Firebird exception into the program's DatabaseError with the full message.
+[[noreturn]] void rethrow(const Firebird::FbException& e);
+
+}  // namespace kalvora::fb

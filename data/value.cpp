@@ -1,0 +1,182 @@
+#include "data/value.h"
+
+#include "settings/picture.h"
+#include "settings/regional_formats.h"
+#include "ui/errors.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace kalvora {
+
+namespace {
+
+std::int64_t power10(int n)
+{
+    std::int64_t p = 1;
+    while (n-- > 0)
+        p *= 10;
+    return p;
+}
+
+// Rounds half away from zero when dropping decimals.
+std::int64_t rescale(const Scaled& s, int scale)
+{
+    if (s.scale == scale)
+        return s.value;
+    if (s.scale < scale) {
+        const std::int64_t div = power10(scale - s.scale);
+        const std::int64_t q = s.value / div;
+        const std::int64_t r = s.value % div;
+        if (2 * (r < 0 ? -r : r) >= div)
+            return q + (s.value < 0 ? -1 : 1);
+        return q;
+    }
+    return s.value * power10(s.scale - scale);
+}
+
+std::string scaledText(const Scaled& s)
+{
+    if (s.scale >= 0)
+        return std::to_string(s.value * power10(s.scale));
+    const std::int64_t div = power10(-s.scale);
+    const bool negative = s.value < 0;
+    const std::uint64_t magnitude = negative ? 0 - std::uint64_t(s.value) : std::uint64_t(s.value);
+    std::string fraction = std::to_string(magnitude % std::uint64_t(div));
+    fraction.insert(0, std::size_t(-s.scale) - fraction.size(), '0');
+    return (negative ? "-" : "") + std::to_string(magnitude / std::uint64_t(div)) + "." + fraction;
+}
+
+std::string doubleText(double d)
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.15g", d);
+    return buffer;
+}
+
+std::int64_t parseInteger(const std::string& text)
+{
+    std::int64_t v = 0;
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    while (first < last && *first == ' ')
+        ++first;
+    while (last > first && last[-1] == ' ')
+        --last;
+    if (first < last && *first == '+')
+        ++first;
+    const auto [end, ec] = std::from_chars(first, last, v);
+    if (ec != std::errc() || end != last || first == last)
+        throw Error("'" + text + "' is not a valid integer value");
+    return v;
+}
+
+double parseDouble(const std::string& text)
+{
+    char* end = nullptr;
+    const double d = std::strtod(text.c_str(), &end);
+    if (text.empty() || end != text.c_str() + text.size())
+        throw Error("'" + text + "' is not a valid floating point value");
+    return d;
+}
+
+}  // namespace
+
+std::string Value::asText() const
+{
+    return std::visit(
+        [](const auto& x) -> std::string {
+            using T = std::decay_t<decltype(x)>;
+            if constexpr (std::is_same_v<T, std::monostate>)
+                return {};
+            else if constexpr (std::is_same_v<T, std::int64_t>)
+                return std::to_string(x);
+            else if constexpr (std::is_same_v<T, Scaled>)
+                return scaledText(x);
+            else if constexpr (std::is_same_v<T, double>)
+                return doubleText(x);
+            else if constexpr (std::is_same_v<T, std::string>)
+                return x;
+            else if constexpr (std::is_same_v<T, Date>)
+                return formatDate(x, regionalFormats().shortDate);
+            else if constexpr (std::is_same_v<T, TimeOfDay>)
+                return formatTime(x, regionalFormats().longTime);
+            else if constexpr (std::is_same_v<T, Timestamp>) {
+                const RegionalFormats formats = regionalFormats();
+                return formatDate(x.date, formats.shortDate) + " " + formatTime(x.time, formats.longTime);
+            }
+            else if constexpr (std::is_same_v<T, BlobBytes>)
+                return x.bytes;
+            else
+                return x ? "True" : "False";
+        },
+        v_);
+}
+
+std::int64_t Value::asInteger() const
+{
+    return std::visit(
+        [this](const auto& x) -> std::int64_t {
+            using T = std::decay_t<decltype(x)>;
+            if constexpr (std::is_same_v<T, std::monostate>)
+                return 0;
+            else if constexpr (std::is_same_v<T, std::int64_t>)
+                return x;
+            else if constexpr (std::is_same_v<T, Scaled>)
+                return rescale(x, 0);
+            else if constexpr (std::is_same_v<T, double>)
+                return std::llround(x);
+            else if constexpr (std::is_same_v<T, std::string>)
+                return parseInteger(x);
+            else if constexpr (std::is_same_v<T, bool>)
+                return x ? 1 : 0;
+            else
+                throw Error("'" + asText() + "' is not a valid integer value");
+        },
+        v_);
+}
+
+std::int64_t Value::asCurrency() const
+{
+    return std::visit(
+        [this](const auto& x) -> std::int64_t {
+            using T = std::decay_t<decltype(x)>;
+            if constexpr (std::is_same_v<T, std::monostate>)
+                return 0;
+            else if constexpr (std::is_same_v<T, std::int64_t>)
+                return x * 10000;
+            else if constexpr (std::is_same_v<T, Scaled>)
+                return rescale(x, -4);
+            else if constexpr (std::is_same_v<T, double>)
+                return std::llround(x * 10000.0);
+            else if constexpr (std::is_same_v<T, std::string>)
+                return std::llround(parseDouble(x) * 10000.0);
+            else
+                throw Error("'" + asText() + "' is not a valid currency value");
+        },
+        v_);
+}
+
+double Value::asDouble() const
+{
+    return std::visit(
+        [this](const auto& x) -> double {
+            using T = std::decay_t<decltype(x)>;
+            if constexpr (std::is_same_v<T, std::monostate>)
+                return 0;
+            else if constexpr (std::is_same_v<T, std::int64_t>)
+                return double(x);
+            else if constexpr (std::is_same_v<T, Scaled>)
+                return double(x.value) / double(power10(-x.scale));
+            else if constexpr (std::is_same_v<T, double>)
+                return x;
+            else if constexpr (std::is_same_v<T, std::string>)
+                return parseDouble(x);
+            else
+                throw Error("'" + asText() + "' is not a valid floating point value");
+        },
+        v_);
+}
+
+}  // namespace kalvora

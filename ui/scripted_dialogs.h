@@ -1,0 +1,36 @@
+#pragma once
+// Dialogs for tests: records every box and answers questions from a script.
+#include "ui/dialogs.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace kalvora {
+
+class ScriptedDialogs : public Dialogs {
+public:
+    enum class Kind { Message, Error, Question, Beep };
+    struct Event {
+        Kind kind;
+        std::string text;
+        bool operator==(const Event&) const = default;
+    };
+
+    void message(const std::string& text) override;
+    void error(const std::string& text) override;
+    bool ask(const std::string& text) override;
+    void beep() override;
+
+    // Answers for the coming questions, in order; when none is left the answer is Yes.
+    void answer(bool yes) { answers_.push_back(yes); }
+    const std::vector<Event>& events() const { return events_; }
+    std::vector<std::string> texts(Kind kind) const;
+    void clear() { events_.clear(); }
+
+private:
+    std::vector<Event> events_;
+    std::deque<bool> answers_;
+};
+
+}  // namespace kalvora
