@@ -1,0 +1,56 @@
+#pragma once
+// Where a provider reads and writes: the destination connection, or a direct connection
+// with its transaction (read only).
+#include "data/connection.h"
+#include "data/destination.h"
+
+namespace kalvora {
+
+class RowSource {
+public:
+    virtual ~RowSource() = default;
+    virtual fb::Rows read(const std::string& sql, const std::vector<Value>& params) = 0;
+    virtual std::uint64_t execute(const std::string& sql, const std::vector<Value>& params) = 0;
+    // The connection whose explicit transaction an apply uses; null when writes are not possible.
+    virtual DestinationConnection* destination() = 0;
+};
+
+class DestinationSource : public RowSource {
+public:
+    explicit DestinationSource(DestinationConnection& connection) : connection_(connection) {}
+    fb::Rows read(const std::string& sql, const std::vector<Value>& params) override
+    {
+        return connection_.select(sql, params);
+    }
+    std::uint64_t execute(const std::string& sql, const std::vector<Value>& params) override
+    {
+        return connection_.execute(sql, params);
+    }
+    DestinationConnection* destination() override { return &connection_; }
+
+private:
+    DestinationConnection& connection_;
+};
+
+class DirectSource : public RowSource {
+public:
+    DirectSource(Connection& connection, DirectTransaction& transaction)
+        : connection_(connection), transaction_(transaction) {}
+    fb::Rows read(const std::string& sql, const std::vector<Value>& params) override
+    {
+        auto& tr = transaction_.ensureStarted();
+        return connection_.statement(tr, sql).fetchAll(tr, params);
+    }
+    std::uint64_t execute(const std::string& sql, const std::vector<Value>& params) override
+    {
+        auto& tr = transaction_.ensureStarted();
+        return connection_.statement(tr, sql).execute(tr, params);
+    }
+    DestinationConnection* destination() override { return nullptr; }
+
+private:
+    Connection& connection_;
+    DirectTransaction& transaction_;
+};
+
+}  // namespace kalvora
