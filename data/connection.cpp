@@ -128,8 +128,15 @@ Query::Query(Connection& connection, DirectTransaction& transaction)
 
 Query::~Query() { std::erase(connection_.queries_, this); }
 
+void Query::clearSql()
+{
+    close();
+    sql_.clear();
+}
+
 void Query::addSql(const std::string& line)
 {
+    close();
     if (!sql_.empty())
         sql_ += '\n';
     sql_ += line;

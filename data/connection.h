@@ -77,7 +77,8 @@ public:
     Query(const Query&) = delete;
     Query& operator=(const Query&) = delete;
 
-    void clearSql() { sql_.clear(); }
+    // Changing the text closes the query, so the next open reads afresh.
+    void clearSql();
     void addSql(const std::string& line);
     const std::string& sql() const { return sql_; }
 

@@ -51,8 +51,11 @@ std::vector<unsigned char> buildDpb(const AttachParams& params, bool creating)
         dpb->insertBytes(&st, isc_dpb_sql_role_name, params.role.data(), unsigned(params.role.size()));
     if (!params.charset.empty())
         dpb->insertBytes(&st, isc_dpb_lc_ctype, params.charset.data(), unsigned(params.charset.size()));
-    if (creating)
+    if (creating) {
         dpb->insertInt(&st, isc_dpb_sql_dialect, 3);
+        if (!params.forcedWrites)
+            dpb->insertInt(&st, isc_dpb_force_write, 0);
+    }
     const unsigned char* buffer = dpb->getBuffer(&st);
     std::vector<unsigned char> out(buffer, buffer + dpb->getBufferLength(&st));
     dpb->dispose();
@@ -257,6 +260,9 @@ Transaction::~Transaction()
 
 void Transaction::commit()
 {
+    // An ended transaction has no interface left to call.
+    if (!tr_)
+        throw Error("The transaction is not active");
     try {
         Status st;
         tr_->commit(&st);

@@ -37,6 +37,8 @@ struct AttachParams {
     std::string password;
     std::string role;
     std::string charset;
+    // Only for databases being created: scratch databases skip the wait for the disk.
+    bool forcedWrites = true;
     bool hasUser = false;
     bool hasPassword = false;
 };
@@ -57,6 +59,7 @@ public:
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
 
+    // Both end the transaction; commit fails on one that has ended, rollback does nothing.
     void commit();
     void rollback();
     Firebird::ITransaction* get() const { return tr_; }

@@ -477,6 +477,7 @@ void RowStore::append()
 {
     insert();
     impl_->insertAt = recordCount();
+    notify();
 }
 
 void RowStore::edit()

@@ -29,6 +29,7 @@ fb::AttachParams embeddedUser()
     fb::AttachParams p;
     p.user = "SYSDBA";
     p.hasUser = true;
+    p.forcedWrites = false;
     return p;
 }
 

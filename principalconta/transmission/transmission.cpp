@@ -1,0 +1,151 @@
+#include "principalconta/transmission/transmission.h"
+
+#include "data/locations.h"
+#include "data/schema.h"
+#include "principalconta/componentes.h"
+#include "principalconta/transmission/commands.h"
+#include "principalconta/transmission/journals.h"
+#include "principalconta/transmission/master_data_replication.h"
+#include "principalconta/transmission/run_context.h"
+#include "principalconta/transmission/selection.h"
+#include "principalconta/transmission/sql_text.h"
+#include "principalconta/transmission/voucher_replication.h"
+#include "ui/text.h"
+
+namespace kalvora {
+
+namespace {
+
+// CONF_VALOR of one CONFIGURACION row; "" when there is none.
+std::string readSetting(RowStore& store, const schema::Setting& setting)
+{
+    openDestination(store, "select CONF_VALOR from CONFIGURACION where CONF_MODULO = " + quoted(setting.modulo) +
+                               " and CONF_CATEGORIA = " + quoted(setting.categoria) +
+                               " and CONF_PROPIEDAD = " + quoted(setting.propiedad));
+    std::string value = store.isEmpty() ? std::string() : store.field(0).asText();
+    store.close();
+    return value;
+}
+
+std::vector<std::string> targetPrefixes(RowStore& prefixes)
+{
+    std::vector<std::string> out;
+    for (prefixes.first(); !prefixes.eof(); prefixes.next())
+        out.push_back(prefixes.field("RPCD_PREF").asText());
+    return out;
+}
+
+// Disconnecting first commits the previous target's sent flags. An empty credential is
+// left out of the parameters, not sent empty.
+void connectSource(Componentes& c)
+{
+    c.DbCia.disconnect();
+    c.DbCia.setDatabase(companyDatabaseLocation(c.Creplicac.field("RPCO_SERVIDOR").asText(),
+                                                c.Creplicac.field("RPCO_COD").asText()));
+    c.DbCia.setParam("User_Name", c.usuario_replica);
+    c.DbCia.setParam("password", c.clave_replica);
+    c.DbCia.connect();
+}
+
+void dispatch(RunContext& run)
+{
+    const Query& entry = run.c.QAuditor;
+    switch (entry.field("TIDO_COD").asInteger()) {
+    case schema::kTidoComprobante:
+        if (entry.field("AUDI_OPER").asText() == schema::kOperBorrado)
+            borrar_comprobante(run);
+        else
+            replicar_comprobante(run);
+        break;
+    case schema::kTidoCuenta:
+        replicar_cuenta(run);
+        break;
+    case schema::kTidoTercero:
+        replicar_tercero(run);
+        break;
+    default:
+        break;
+    }
+}
+
+// "Error transmitiendo CEG CE000123" for a voucher, "Error transmitiendo 110505" otherwise.
+std::string failureText(const Query& entry)
+{
+    std::string text = "Error transmitiendo ";
+    if (entry.field("TIDO_COD").asInteger() == schema::kTidoComprobante)
+        text += entry.field("AUDI_TICO").asText() + " ";
+    return text + entry.field("AUDI_COD").asText();
+}
+
+// The flag stays in Trcia until DbCia disconnects.
+void markSent(Componentes& c)
+{
+    c.QCopia.close();
+    c.QCopia.clearSql();
+    c.QCopia.addSql("UPDATE AUDITORIA SET AUDI_ENVIO = 'S' where AUDI_ID = " +
+                    std::to_string(c.QAuditor.field("AUDI_ID").asInteger()));
+    c.QCopia.execSql();
+}
+
+void transmitTarget(RunContext& run, Progress& progress, const Date& desde, const Date& hasta,
+                    TransmissionSummary& summary)
+{
+    Componentes& c = run.c;
+    connectSource(c);
+    progress.setCaption(ansi("Transmitiendo información de ") + c.Creplicac.field("RPCO_NOMBRE").asText());
+
+    openSource(c.QAuditor, selectionText(desde, hasta, targetPrefixes(c.CReplicadet)));
+    c.QAuditor.fetchAll();
+    progress.reset(int(c.QAuditor.recordCount()));
+
+    while (!c.QAuditor.eof()) {
+        const Query& entry = c.QAuditor;
+        archivo_auditoria(run.dialogs, entry.field("AUDI_ID").asText(), entry.field("TIDO_COD").asText(),
+                          entry.field("AUDI_COD").asText());
+        run.entryFailed = false;
+        progress.step();
+        dispatch(run);
+        if (run.entryFailed) {
+            ++summary.failed;
+            const std::string text = failureText(entry);
+            archivo_errores(run.dialogs, c.usuario_replica, text);
+            if (!run.dialogs.ask(text + ". Continuar?"))
+                c.QAuditor.last();
+        } else {
+            markSent(c);
+            ++summary.transmitted;
+        }
+        c.QAuditor.next();
+    }
+    c.QAuditor.close();
+}
+
+}  // namespace
+
+TransmissionSummary SpeedButton1Click(Componentes& c, Dialogs& dialogs, Progress& progress,
+                                      const std::string& companiaDestino, const Date& desde, const Date& hasta)
+{
+    TransmissionSummary summary;
+    if (companiaDestino.empty()) {
+        dialogs.message(ansi("Debe indicar las compañías origen y destino."));
+        return summary;
+    }
+    progress.show();
+
+    RunContext run{c, dialogs, {}, false};
+    run.fecha_bloqueo = readSetting(c.CBorrar, schema::kFechaBloqueo);
+    c.usuario_replica = readSetting(c.CBorrar, schema::kUsuarioReplica);
+    c.clave_replica = readSetting(c.CBorrar, schema::kClaveReplica);
+
+    for (c.Creplicac.first(); !c.Creplicac.eof(); c.Creplicac.next()) {
+        transmitTarget(run, progress, desde, hasta, summary);
+        ++summary.targets;
+    }
+
+    progress.hide();
+    dialogs.message(ansi("Proceso de envio de información concluído."));
+    summary.concluded = true;
+    return summary;
+}
+
+}  // namespace kalvora

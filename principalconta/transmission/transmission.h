@@ -1,0 +1,18 @@
+#pragma once
+// The run behind "Enviar": every pending audit entry of every replication target.
+#include "data/calendar.h"
+#include "ui/dialogs.h"
+#include "ui/progress.h"
+#include <string>
+namespace kalvora {
+class Componentes;
+struct TransmissionSummary {
+    bool concluded = false;   // false when the guard refused to start
+    int transmitted = 0;      // entries flagged sent
+    int failed = 0;           // entries left pending after an apply error
+    int targets = 0;          // targets visited
+};
+// Errors raised inside (database errors, SilentAbort) stop the run and propagate.
+TransmissionSummary SpeedButton1Click(Componentes& c, Dialogs& dialogs, Progress& progress,
+                                      const std::string& companiaDestino, const Date& desde, const Date& hasta);
+}

@@ -1,0 +1,145 @@
+#include "principalconta/transmission/voucher_replication.h"
+
+#include "data/schema.h"
+#include "principalconta/componentes.h"
+#include "principalconta/transmission/column_copy.h"
+#include "principalconta/transmission/commands.h"
+#include "principalconta/transmission/sql_text.h"
+
+namespace kalvora {
+
+namespace {
+
+using namespace schema;
+
+// The lock date is stored as text, so the test is an ordinal text comparison; a voucher
+// dated on the lock date itself may still change.
+bool isLocked(const std::string& fecha, const std::string& fecha_bloqueo) { return fecha < fecha_bloqueo; }
+
+// Type, prefix and number identify a voucher between databases.
+std::string voucherCondition(const std::string& tipo, const std::string& prefijo, const std::string& numero)
+{
+    return "TICO_COD = " + quoted(tipo) + " AND PRCO_PREF = " + quoted(prefijo) + " AND ENCO_NUMERO = " +
+           quoted(numero);
+}
+
+std::string probeText(const std::string& condition)
+{
+    return "SELECT ENCO_CONSEC, ENCO_FECHA, PRCO_PREF || ENCO_NUMERO, TICO_COD FROM COMPROBANTE_ENCABEZADO WHERE " +
+           condition;
+}
+
+// "... el comprobante CEG CE000123 de fecha 2015/06/07" from the probe's current row.
+std::string describeProbe(RowStore& probe)
+{
+    return probe.field(3).asText() + " " + probe.field(2).asText() + " de fecha " + probe.field(1).asText();
+}
+
+// Inserts the source header (QCopia) under a key from cambie_id_comproba; true when the
+// destination stored it.
+bool insertHeader(RunContext& run, std::int64_t& key)
+{
+    RowStore& header = run.c.CDestino;
+    const Query& source = run.c.QCopia;
+    header.insert();
+    for (int i = 0; i < header.fieldCount(); ++i)
+        header.field(i).setValue(source.field(std::size_t(i)));
+    header.field(kPosCero).setInteger(0);
+
+    openDestination(run.c.CIdfact, "select * from cambie_id_comproba");
+    if (run.c.CIdfact.isEmpty()) {
+        // The source's key could clash with another voucher of the destination: store
+        // nothing and leave the entry pending. The caller's close drops the new row.
+        run.entryFailed = true;
+        return false;
+    }
+    key = run.c.CIdfact.field(0).asInteger();
+    header.field(kPosConsec).setInteger(key);
+    header.post();
+    if (header.applyUpdates(0) != 0) {
+        run.entryFailed = true;
+        return false;
+    }
+    return true;
+}
+
+// One apply per line; the first line refused removes the lines stored so far and the header.
+void copyLines(RunContext& run, std::int64_t key, const std::string& iddoc)
+{
+    Componentes& c = run.c;
+    const std::string destinationKey = std::to_string(key);
+    openDestination(c.CDestino, "SELECT * FROM COMPROBANTE_DETALLE WHERE ENCO_CONSEC = " + destinationKey);
+    openSource(c.QCopiadet, "select * from comprobante_detalle where enco_consec = " + iddoc);
+    while (!c.QCopiadet.eof() && !run.entryFailed) {
+        c.CDestino.insert();
+        copiar_campos(c.CDestino, c.QCopiadet);
+        c.CDestino.field(kPosConsec).setInteger(key);
+        c.CDestino.post();
+        run.entryFailed = c.CDestino.applyUpdates(0) != 0;
+        c.QCopiadet.next();
+    }
+    c.QCopiadet.close();
+    c.CDestino.close();
+    if (run.entryFailed) {
+        executeDestination(c.CDestino, "delete FROM COMPROBANTE_DETALLE WHERE ENCO_CONSEC = " + destinationKey);
+        executeDestination(c.CDestino, "delete FROM COMPROBANTE_ENCABEZADO WHERE ENCO_CONSEC = " + destinationKey);
+    }
+}
+
+}  // namespace
+
+void replicar_comprobante(RunContext& run)
+{
+    Componentes& c = run.c;
+    const std::string iddoc = std::to_string(c.QAuditor.field("AUDI_IDDOC").asInteger());
+    openSource(c.QCopia, "select * from comprobante_encabezado where enco_consec = " + iddoc);
+    if (c.QCopia.isEmpty() || isLocked(c.QCopia.field(kPosFecha).asText(), run.fecha_bloqueo)) {
+        c.QCopia.close();
+        return;
+    }
+    const std::string voucher = voucherCondition(c.QCopia.field(kPosTipo).asText(), c.QCopia.field(kPosPrefijo).asText(),
+                                                 c.QCopia.field(kPosNumero).asText());
+
+    openDestination(c.CDestino, probeText(voucher));
+    if (!c.CDestino.isEmpty()) {
+        const std::string existingKey = std::to_string(c.CDestino.field(0).asInteger());
+        if (isLocked(c.CDestino.field(1).asText(), run.fecha_bloqueo)) {
+            run.dialogs.message("Esta intentando modificar el comprobante " + describeProbe(c.CDestino));
+        } else {
+            executeDestination(c.CDestino, "delete FROM COMPROBANTE_DETALLE WHERE ENCO_CONSEC = " + existingKey);
+            executeDestination(c.CDestino, "delete FROM COMPROBANTE_ENCABEZADO WHERE " + voucher);
+        }
+    }
+
+    // A locked voucher is still there: it is neither replaced nor copied a second time.
+    std::int64_t key = 0;
+    openDestination(c.CDestino, "SELECT * FROM COMPROBANTE_ENCABEZADO WHERE " + voucher);
+    const bool headerStored = c.CDestino.isEmpty() && insertHeader(run, key);
+    c.CDestino.close();
+    if (headerStored)
+        copyLines(run, key, iddoc);
+    c.QCopia.close();
+}
+
+void borrar_comprobante(RunContext& run)
+{
+    Componentes& c = run.c;
+    const std::string codigo = c.QAuditor.field("AUDI_COD").asText();
+    const std::size_t split = codigo.size() > 6 ? codigo.size() - 6 : 0;
+    const std::string voucher =
+        voucherCondition(c.QAuditor.field("AUDI_TICO").asText(), codigo.substr(0, split), codigo.substr(split));
+
+    openDestination(c.CDestino, probeText(voucher));
+    if (!c.CDestino.isEmpty()) {
+        const std::string key = std::to_string(c.CDestino.field(0).asInteger());
+        if (isLocked(c.CDestino.field(1).asText(), run.fecha_bloqueo)) {
+            run.dialogs.message("Esta intentando borrar el comprobante " + describeProbe(c.CDestino));
+        } else {
+            executeDestination(c.CDestino, "DELETE FROM COMPROBANTE_DETALLE WHERE ENCO_CONSEC = " + key);
+            executeDestination(c.CDestino, "DELETE FROM COMPROBANTE_ENCABEZADO WHERE " + voucher);
+        }
+    }
+    c.CDestino.close();
+}
+
+}  // namespace kalvora

@@ -1,0 +1,17 @@
+#pragma once
+// Where the program is installed, as the installer recorded it in the registry.
+#include "ui/dialogs.h"
+
+#include <string>
+
+namespace kalvora {
+
+// The "Directorio" value of HKEY_LOCAL_MACHINE\Software\Quenti\Kalvora2015, read afresh on
+// each call. "" when it is missing or empty; when the key does not open, also after telling
+// the user. Throws Error when the value is not text.
+std::string diraplicacion(Dialogs& dialogs);
+
+// A file of the installation directory, e.g. "SERVIDORES.cfg" or "ENVIO.TXT".
+std::string installationFile(const std::string& directory, const std::string& name);
+
+}  // namespace kalvora

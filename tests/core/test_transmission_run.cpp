@@ -1,0 +1,341 @@
+#include "principalconta/transmission/transmission.h"
+
+#include "data/ddl.h"
+#include "settings/clock.h"
+#include "support/scratch.h"
+#include "support/server.h"
+#include "support/transmission_fixture.h"
+#include "ui/errors.h"
+#include "ui/scripted_dialogs.h"
+#include "ui/text.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace kalvora {
+namespace {
+
+using Kind = ScriptedDialogs::Kind;
+using test::Account;
+using test::Voucher;
+using test::VoucherLine;
+
+const Date kDay{2026, 12, 9};
+
+std::string closingMessage() { return ansi("Proceso de envio de información concluído."); }
+std::string caption(const std::string& name) { return ansi("Transmitiendo información de ") + name; }
+
+// AUDI_ENVIO of every entry, in AUDI_ID order, as the database has committed it.
+std::string flags(const std::string& location, const fb::AttachParams& params = test::embeddedUser())
+{
+    auto attachment = fb::Attachment::attach(location, params);
+    std::string out;
+    {
+        fb::Transaction tr(*attachment);
+        fb::Statement statement(*attachment, tr, "select audi_envio from auditoria order by audi_id");
+        for (const auto& row : statement.fetchAll(tr).rows)
+            out += row[0].asText();
+        tr.commit();
+    }
+    attachment->detach();
+    return out;
+}
+
+class TransmissionRun : public ::testing::Test {
+protected:
+    // "Conectar" once the targets are written, then "Enviar".
+    TransmissionSummary send(const Date& desde = kDay, const Date& hasta = kDay)
+    {
+        c = site.connect(dialogs);
+        return SpeedButton1Click(*c, dialogs, progress, test::TransmissionSite::kDestination, desde, hasta);
+    }
+
+    std::size_t count(const std::string& sql) { return test::query(site.destination(), sql).rows.size(); }
+
+    test::TempDir dir;
+    test::TransmissionSite site{dir.path()};
+    test::CompanyRows destination{site.destination()};
+    ScriptedDialogs dialogs;
+    test::RecordingProgress progress;
+    std::unique_ptr<Componentes> c;
+    // Each reading one second after the previous one, so that journal lines show their order.
+    int seconds = 0;
+    ScopedClock clock{[this] { return Timestamp{kDay, {10, 0, seconds++, 0}}; }};
+};
+
+TEST_F(TransmissionRun, WithoutACompanyNothingStartsAndWithoutTargetsItJustConcludes)
+{
+    c = site.connect(dialogs);
+    const auto refused = SpeedButton1Click(*c, dialogs, progress, "", kDay, kDay);
+    EXPECT_FALSE(refused.concluded);
+    EXPECT_EQ(dialogs.texts(Kind::Message), std::vector<std::string>{ansi("Debe indicar las compañías origen y destino.")});
+    EXPECT_TRUE(progress.events.empty());
+    EXPECT_TRUE(c->usuario_replica.empty()) << "the settings are not even read";
+
+    dialogs.clear();
+    const auto done = SpeedButton1Click(*c, dialogs, progress, "DES", kDay, kDay);
+    EXPECT_TRUE(done.concluded);
+    EXPECT_EQ(done.targets, 0);
+    EXPECT_EQ(progress.events, (std::vector<std::string>{"show", "hide"}));
+    EXPECT_EQ(dialogs.texts(Kind::Message), std::vector<std::string>{closingMessage()});
+    EXPECT_EQ(c->usuario_replica, "SYSDBA");
+    EXPECT_EQ(c->clave_replica, "masterkey");
+}
+
+TEST_F(TransmissionRun, EachEntryIsJournalledDispatchedAndFlaggedInDateAndTimeOrder)
+{
+    const std::string src = site.addSource("SRC");
+    {
+        test::CompanyRows source(src);
+        source.voucher(Voucher{.consec = 1, .numero = "000001", .lines = {VoucherLine{}}});
+        source.account(Account{.cod = "1105", .nombre = "Caja"});
+        source.thirdParty(test::ThirdParty{.nit = "900123", .nombre = "Rechazado"});
+        auto entry = [](test::AuditEntry e, int second) {
+            e.hora = TimeOfDay{8, 0, second, 0};
+            return e;
+        };
+        source.audit(entry(test::voucherEntry(1, Voucher{.consec = 1, .numero = "000001"}), 3));
+        source.audit(entry(test::accountEntry(2, "1105"), 1));
+        source.audit(entry(test::thirdPartyEntry(3, "900123"), 2));
+        source.audit(entry(test::voucherEntry(4, Voucher{.consec = 2, .numero = "000002"}), 4));
+        auto sent = test::accountEntry(5, "1105");
+        sent.envio = "S";
+        source.audit(sent);
+        auto otherDay = test::accountEntry(6, "1105");
+        otherDay.fecha = {2026, 12, 10};
+        source.audit(otherDay);
+        auto otherType = test::accountEntry(7, "1105");
+        otherType.tido = 5;
+        source.audit(otherType);
+    }
+    destination.execute("ALTER TABLE TERCEROS ADD CONSTRAINT CON_CUPO CHECK (TERC_CUPO > 0)");
+    destination.target(1, ansi("Sede Bogotá"), site.root(), "SRC");
+
+    const auto summary = send();
+
+    EXPECT_TRUE(summary.concluded);
+    EXPECT_EQ(summary.targets, 1);
+    EXPECT_EQ(summary.transmitted, 3);
+    EXPECT_EQ(summary.failed, 1);
+    EXPECT_EQ(site.journalLines("ENVIO.TXT"), (std::vector<std::string>{"2026/12/09,10:00:00,2,100,1105",
+                                                                       "2026/12/09,10:00:01,3,102,900123",
+                                                                       "2026/12/09,10:00:03,1,1,CE000001",
+                                                                       "2026/12/09,10:00:04,4,1,CE000002"}));
+    EXPECT_EQ(site.journalLines("ERRORES.TXT"),
+              std::vector<std::string>{"2026/12/09,10:00:02,SYSDBA,Error transmitiendo 900123"});
+    EXPECT_EQ(dialogs.texts(Kind::Question), std::vector<std::string>{"Error transmitiendo 900123. Continuar?"});
+    EXPECT_EQ(dialogs.texts(Kind::Message).back(), closingMessage());
+    EXPECT_EQ(progress.events, (std::vector<std::string>{"show", "caption:" + caption(ansi("Sede Bogotá")), "reset:4",
+                                                         "step", "step", "step", "step", "hide"}));
+    EXPECT_EQ(count("select * from cuentas"), 1u);
+    EXPECT_EQ(count("select * from comprobante_detalle"), 1u);
+
+    EXPECT_EQ(flags(src), "NNNNSNN") << "the flags wait in the source transaction";
+    c->DbCia.disconnect();
+    EXPECT_EQ(flags(src), "SSNSSNN");
+}
+
+TEST_F(TransmissionRun, AnsweringNoLeavesTheRestOfTheTargetPendingAndGoesOn)
+{
+    const std::string a = site.addSource("AAA");
+    const std::string b = site.addSource("BBB");
+    const std::string empty = site.addSource("CCC");
+    {
+        test::CompanyRows rows(a);
+        rows.account(Account{.cod = "1", .nivel = 1});
+        rows.account(Account{.cod = "2", .nivel = 12});
+        rows.account(Account{.cod = "3", .nivel = 1});
+        for (int id : {1, 2, 3})
+            rows.audit(test::accountEntry(id, std::to_string(id)));
+    }
+    {
+        test::CompanyRows rows(b);
+        rows.account(Account{.cod = "4"});
+        rows.audit(test::accountEntry(1, "4"));
+    }
+    {
+        test::CompanyRows rows(empty);
+        auto old = test::accountEntry(1, "9");
+        old.fecha = {2026, 11, 30};
+        rows.audit(old);
+    }
+    destination.execute("ALTER TABLE CUENTAS ADD CONSTRAINT NIVEL_VALIDO CHECK (CUEN_NIVEL < 10)");
+    destination.target(1, "Sede A", site.root(), "AAA");
+    destination.target(2, "Sede C", site.root(), "CCC");
+    destination.target(3, "Sede B", site.root(), "BBB");
+    dialogs.answer(false);
+
+    const auto summary = send();
+    c.reset();  // the end of the program commits the last target's flags
+
+    EXPECT_EQ(summary.targets, 3);
+    EXPECT_EQ(summary.transmitted, 2);
+    EXPECT_EQ(summary.failed, 1);
+    EXPECT_EQ(flags(a), "SNN");
+    EXPECT_EQ(flags(b), "S");
+    EXPECT_EQ(flags(empty), "N");
+    EXPECT_EQ(progress.events,
+              (std::vector<std::string>{"show", "caption:" + caption("Sede A"), "reset:3", "step", "step",
+                                        "caption:" + caption("Sede C"), "reset:0", "caption:" + caption("Sede B"),
+                                        "reset:1", "step", "hide"}));
+    EXPECT_EQ(count("select * from cuentas"), 2u);
+}
+
+TEST_F(TransmissionRun, ASecondTargetOnTheSameSourceSeesTheFirstOnesFlagsCommitted)
+{
+    const std::string src = site.addSource("SRC");
+    {
+        test::CompanyRows source(src);
+        source.voucher(Voucher{.consec = 1, .prefijo = "CE"});
+        source.voucher(Voucher{.consec = 2, .prefijo = "FA"});
+        source.account(Account{.cod = "CE05"});
+        source.audit(test::voucherEntry(1, Voucher{.consec = 1, .prefijo = "CE"}));
+        source.audit(test::voucherEntry(2, Voucher{.consec = 2, .prefijo = "FA"}));
+        source.audit(test::accountEntry(3, "CE05"));
+        source.audit(test::accountEntry(4, "1105"));
+    }
+    destination.target(1, "Solo CE", site.root(), "SRC", {"CE"});
+    destination.target(2, "Todo", site.root(), "SRC");
+
+    const auto summary = send();
+    c.reset();
+
+    EXPECT_EQ(summary.transmitted, 4);
+    std::vector<std::string> journalled;
+    for (const auto& line : site.journalLines("ENVIO.TXT"))
+        journalled.push_back(line.substr(line.find(',', line.find(',') + 1) + 1));
+    EXPECT_EQ(journalled, (std::vector<std::string>{"1,1,CE000001", "3,100,CE05", "2,1,FA000001", "4,100,1105"}))
+        << "the prefix filters accounts too, and no entry is taken twice";
+    EXPECT_EQ(flags(src), "SSSS");
+    EXPECT_EQ(count("select * from comprobante_encabezado"), 2u);
+}
+
+TEST_F(TransmissionRun, AnErrorStopsTheRunWithTheEntryInProgressStillPending)
+{
+    const std::string a = site.addSource("AAA");
+    const std::string b = site.addSource("BBB");
+    {
+        test::CompanyRows rows(a);
+        rows.voucher(Voucher{.consec = 1});
+        rows.account(Account{.cod = "1105"});
+        rows.voucher(Voucher{.consec = 3, .numero = "000003"});
+        rows.audit(test::voucherEntry(1, Voucher{.consec = 1}));
+        rows.audit(test::accountEntry(2, "1105"));
+        rows.audit(test::voucherEntry(3, Voucher{.consec = 3, .numero = "000003"}));
+    }
+    {
+        test::CompanyRows rows(b);
+        rows.account(Account{.cod = "1105"});
+        rows.audit(test::accountEntry(1, "1105"));
+    }
+    // The destination's accounts have a column more than the source's.
+    destination.execute("ALTER TABLE CUENTAS ADD CUEN_EXTRA INTEGER");
+    destination.target(1, "Sede A", site.root(), "AAA");
+    destination.target(2, "Sede B", site.root(), "BBB");
+
+    EXPECT_THROW(send(), Error);
+
+    EXPECT_EQ(progress.events.back(), "step") << "the panel stays as it was";
+    EXPECT_TRUE(dialogs.texts(Kind::Message).empty());
+    EXPECT_EQ(site.journalLines("ENVIO.TXT").size(), 2u);
+    EXPECT_EQ(site.journal("ERRORES.TXT"), "");
+    c->DbCia.disconnect();
+    EXPECT_EQ(flags(a), "SNN");
+    EXPECT_EQ(flags(b), "N");
+    EXPECT_EQ(count("select * from comprobante_encabezado"), 1u);
+}
+
+TEST_F(TransmissionRun, QuotesInCodesAndPrefixesAreData)
+{
+    const std::string src = site.addSource("SRC");
+    const Voucher nuevo{.consec = 1, .prefijo = "D'A", .numero = "000001", .lines = {VoucherLine{}}};
+    const Voucher borrado{.consec = 2, .prefijo = "D'A", .numero = "000002", .lines = {VoucherLine{}}};
+    {
+        test::CompanyRows source(src);
+        source.voucher(nuevo);
+        source.account(Account{.cod = "O'NEIL", .nombre = "Cuenta O'Neil"});
+        source.account(Account{.cod = "OTRA"});
+        source.audit(test::voucherEntry(1, nuevo));
+        source.audit(test::accountEntry(2, "O'NEIL"));
+        source.audit(test::voucherEntry(3, borrado, "D"));
+        source.audit(test::accountEntry(4, "OTRA"));
+        source.audit(test::voucherEntry(5, nuevo));
+    }
+    destination.voucher(borrado);
+    destination.target(1, "Comillas", site.root(), "SRC", {"D'", "O'N"});
+
+    const auto summary = send();
+    c.reset();
+
+    EXPECT_EQ(summary.transmitted, 4);
+    EXPECT_EQ(summary.failed, 0);
+    EXPECT_EQ(flags(src), "SSSNS");
+    const fb::Rows headers = test::query(site.destination(), "select prco_pref, enco_numero from comprobante_encabezado");
+    ASSERT_EQ(headers.rows.size(), 1u) << "copied twice, kept once; the other one deleted";
+    EXPECT_EQ(headers.rows[0][0], Value("D'A"));
+    EXPECT_EQ(headers.rows[0][1], Value("000001"));
+    EXPECT_EQ(count("select * from comprobante_detalle"), 1u);
+    EXPECT_EQ(test::query(site.destination(), "select cuen_nombre from cuentas").rows.at(0)[0], Value("Cuenta O'Neil"));
+}
+
+TEST_F(TransmissionRun, ADayFirstDateFormatStillSelectsTheRightDays)
+{
+    site.setFormats("dd/MM/yyyy");
+    const std::string src = site.addSource("SRC");
+    {
+        test::CompanyRows source(src);
+        const std::vector<std::pair<int, Date>> days{{1, {2026, 12, 9}}, {2, {2026, 9, 12}}, {3, {2026, 12, 10}}};
+        for (const auto& [id, fecha] : days) {
+            auto e = test::accountEntry(id, "1105");
+            e.fecha = fecha;
+            source.audit(e);
+        }
+    }
+    destination.target(1, "Sede", site.root(), "SRC");
+
+    send();
+    c.reset();
+
+    EXPECT_EQ(flags(src), "SNN");
+    EXPECT_EQ(site.journalLines("ENVIO.TXT"), std::vector<std::string>{"09/12/2026,10:00:00,1,100,1105"});
+}
+
+// The source company on the real server, reached with the replication credentials of the
+// destination's CONFIGURACION.
+TEST_F(TransmissionRun, SourcesAreOpenedWithTheReplicationCredentials)
+{
+    test::ServerUser user("kalvora_replica", "Clave1");
+    test::ServerDir server;
+    const std::string folder = server.path() + "/datos/SRC";
+    std::filesystem::create_directories(folder);
+    test::shareWithServer(server.path() + "/datos");
+    test::shareWithServer(folder);
+    const std::string src = test::createServerDatabase(folder + "/kalvora.fdb", ddl::companyDatabase());
+    {
+        test::CompanyRows source(src, test::sysdba());
+        for (const char* table : {"AUDITORIA", "COMPROBANTE_ENCABEZADO", "COMPROBANTE_DETALLE", "CUENTAS", "TERCEROS"})
+            source.execute(std::string("GRANT ALL ON ") + table + " TO " + user.name());
+        source.account(Account{.cod = "1105"});
+        source.audit(test::accountEntry(1, "1105"));
+        source.audit(test::accountEntry(2, "1105"));
+    }
+    destination.execute("DELETE FROM CONFIGURACION");
+    destination.setting(schema::kUsuarioReplica, user.name());
+    destination.setting(schema::kClaveReplica, user.password());
+    destination.target(1, "Servidor", test::serverLocation(server.path()), "SRC");
+
+    send(kDay, kDay);
+    c.reset();
+    EXPECT_EQ(flags(src, test::sysdba()), "SS");
+    EXPECT_EQ(count("select * from cuentas"), 1u);
+
+    // Without a password the server refuses the source, and the run stops there.
+    destination.execute("DELETE FROM CONFIGURACION WHERE CONF_PROPIEDAD = 'CLAVE DE USUARIO PARA REPLICACION DE ARTICULOS'");
+    EXPECT_THROW(send(), DatabaseError);
+    EXPECT_EQ(progress.events.back(), "show");
+    c.reset();
+}
+
+}  // namespace
+}  // namespace kalvora
