@@ -1,0 +1,27 @@
+// kalvora-envio: the main window, and at its first activation the sign-in or, given four
+// arguments, the unattended run.
+#include "principalconta/componentes.h"
+#include "principalconta/windows/tfprincipalconta.h"
+#include "ui/qt/message_boxes.h"
+#include "ui/qt/text.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("kalvora-envio"));
+    const QString title = QStringLiteral("Envío de información");
+
+    std::vector<std::string> arguments;
+    const QStringList given = QApplication::arguments();
+    for (qsizetype i = 1; i < given.size(); ++i)
+        arguments.push_back(kalvora::fromQString(given[i]));
+
+    // Both outlive the window, whose grids and dialogs refer to them.
+    kalvora::MessageBoxes dialogs(title);
+    kalvora::Componentes componentes;
+    kalvora::Tfprincipalconta window(componentes, dialogs, std::move(arguments));
+    window.show();
+    return QApplication::exec();
+}

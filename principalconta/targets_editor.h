@@ -1,0 +1,16 @@
+#pragma once
+// Saving and discarding the replication targets edited in "Compañías a transmitir".
+namespace kalvora {
+
+class Componentes;
+
+// "Grabar": completes the rows being edited (prefixes, then targets) and saves every
+// pending change in one transaction, all or nothing. A row that cannot be completed ends
+// the click with SilentAbort after the data error dialogs; a row the database refuses is
+// reported by them and stays pending. Returns the number of refused rows.
+int AdvGlowButton3Click(Componentes& c);
+
+// "Salir" of the editor: drops the edits and every pending change of targets and prefixes.
+void AdvGlowButton4Click(Componentes& c);
+
+}  // namespace kalvora

@@ -1,0 +1,22 @@
+#pragma once
+// A panel with a caption band in the highlight colours, laid over the window's middle.
+#include <QFrame>
+
+namespace kalvora {
+
+class CaptionPanel : public QFrame {
+    Q_OBJECT
+public:
+    explicit CaptionPanel(const QString& caption, QWidget* parent = nullptr);
+
+    QString caption() const { return caption_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString caption_;
+    int bandHeight_;
+};
+
+}  // namespace kalvora

@@ -1,0 +1,149 @@
+#include "principalconta/windows/data_grid.h"
+
+#include "data/row_store.h"
+#include "principalconta/windows/row_store_model.h"
+#include "ui/guard.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPointer>
+#include <QStyledItemDelegate>
+
+namespace kalvora {
+
+// Text cells take no more characters than their column holds; the open editor is kept
+// so that the grid can finish it when a button acts.
+class CellDelegate : public QStyledItemDelegate {
+public:
+    CellDelegate(RowStoreModel& model, QObject* parent) : QStyledItemDelegate(parent), model_(model) {}
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto* line = qobject_cast<QLineEdit*>(editor); line && model_.maxLength(index.column()) > 0)
+            line->setMaxLength(model_.maxLength(index.column()));
+        open_ = editor;
+        return editor;
+    }
+
+    QWidget* openEditor() const { return open_; }
+
+private:
+    RowStoreModel& model_;
+    mutable QPointer<QWidget> open_;
+};
+
+namespace {
+
+bool isEditing(const RowStore& store)
+{
+    return store.state() == RowStore::State::Insert || store.state() == RowStore::State::Edit;
+}
+
+}  // namespace
+
+DataGrid::DataGrid(RowStoreModel& model, QWidget* parent) : QTableView(parent), model_(model), delegate_(nullptr)
+{
+    setModel(&model_);
+    delegate_ = new CellDelegate(model_, this);
+    setItemDelegate(delegate_);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setAlternatingRowColors(true);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                    QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    verticalHeader()->setFixedWidth(fontMetrics().height() + 4);
+    verticalHeader()->setHighlightSections(false);
+    applyColumnWidths();
+
+    connect(&model_, &QAbstractItemModel::modelReset, this, &DataGrid::applyColumnWidths);
+    connect(&model_, &RowStoreModel::storeChanged, this, &DataGrid::followStore);
+    connect(qApp, &QApplication::focusChanged, this, &DataGrid::focusLeft);
+    followStore();
+}
+
+void DataGrid::applyColumnWidths()
+{
+    const auto& columns = model_.columns();
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        setColumnWidth(int(i), columns[i].width);
+}
+
+void DataGrid::followStore()
+{
+    const int row = model_.store().shownCurrent();
+    const QModelIndex current = currentIndex();
+    if (row < 0 || (current.isValid() && current.row() == row))
+        return;
+    following_ = true;
+    setCurrentIndex(model_.index(row, current.isValid() ? current.column() : 0));
+    following_ = false;
+}
+
+void DataGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    QTableView::currentChanged(current, previous);
+    if (!following_ && current.isValid() && current.row() != previous.row())
+        model_.moveToRow(current.row());
+}
+
+void DataGrid::commitPendingEdit() { closePendingEdit(true); }
+
+void DataGrid::discardPendingEdit() { closePendingEdit(false); }
+
+void DataGrid::closePendingEdit(bool keep)
+{
+    if (state() != QAbstractItemView::EditingState)
+        return;
+    QWidget* editor = delegate_->openEditor();
+    if (!editor)
+        return;
+    if (keep)
+        commitData(editor);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
+void DataGrid::keyPressEvent(QKeyEvent* event)
+{
+    RowStore& store = model_.store();
+    const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const bool atLastRow = store.shownCurrent() == store.shownCount() - 1;
+    if (event->key() == Qt::Key_Down && modifiers == Qt::NoModifier && atLastRow && store.active() &&
+        !(store.state() == RowStore::State::Insert && !store.modified())) {
+        runGuarded(model_.dialogs(), [&] { store.append(); });
+        return;
+    }
+    if (event->key() == Qt::Key_Insert && modifiers == Qt::NoModifier && store.active()) {
+        runGuarded(model_.dialogs(), [&] { store.insert(); });
+        return;
+    }
+    if (event->key() == Qt::Key_Delete && modifiers == Qt::ControlModifier && store.shownCount() > 0) {
+        runGuarded(model_.dialogs(), [&] {
+            if (model_.dialogs().ask("Delete record?"))
+                store.remove();
+        });
+        return;
+    }
+    if (event->key() == Qt::Key_Escape && modifiers == Qt::NoModifier && isEditing(store)) {
+        runGuarded(model_.dialogs(), [&] { store.cancel(); });
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void DataGrid::focusLeft(QWidget* old, QWidget* now)
+{
+    if (!old || !now || (old != this && !isAncestorOf(old)) || now == this || isAncestorOf(now))
+        return;
+    RowStore& store = model_.store();
+    if (store.state() == RowStore::State::Insert && !store.modified())
+        runGuarded(model_.dialogs(), [&] { store.cancel(); });
+}
+
+}  // namespace kalvora

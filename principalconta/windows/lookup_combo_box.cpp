@@ -1,0 +1,104 @@
+#include "principalconta/windows/lookup_combo_box.h"
+
+#include "ui/qt/text.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QStandardItemModel>
+#include <QTableView>
+
+#include <algorithm>
+
+namespace kalvora {
+
+namespace {
+
+constexpr int kCodeColumn = 0;
+constexpr int kNameColumn = 1;
+
+struct ColumnBounds {
+    int width;
+    int minimum;
+    int maximum;
+};
+
+constexpr ColumnBounds kBounds[] = {{50, 50, 60}, {150, 100, 220}};
+constexpr int kListWidth = 200;
+
+}  // namespace
+
+LookupComboBox::LookupComboBox(QWidget* parent)
+    : QComboBox(parent), model_(new QStandardItemModel(0, 2, this)), list_(new QTableView(this))
+{
+    model_->setHorizontalHeaderLabels({QStringLiteral("Código"), QStringLiteral("Nombre")});
+    setModel(model_);
+    setModelColumn(kNameColumn);
+    setView(list_);
+    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list_->verticalHeader()->hide();
+    list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 4);
+    list_->horizontalHeader()->setStretchLastSection(false);
+    list_->horizontalHeader()->setHighlightSections(false);
+    list_->setShowGrid(false);
+    list_->setAlternatingRowColors(true);
+    for (int c = 0; c < 2; ++c)
+        list_->setColumnWidth(c, kBounds[c].width);
+    connect(list_->horizontalHeader(), &QHeaderView::sectionResized, this, &LookupComboBox::keepColumnWithinBounds);
+    connect(this, &QComboBox::currentIndexChanged, this, [this](int row) {
+        if (row >= 0)
+            key_ = fromQString(model_->item(row, kCodeColumn)->text());
+    });
+}
+
+void LookupComboBox::setCompanies(const std::vector<Company>& companies)
+{
+    const std::string key = key_;
+    model_->removeRows(0, model_->rowCount());
+    for (const Company& c : companies)
+        model_->appendRow({new QStandardItem(toQString(c.code)), new QStandardItem(toQString(c.name))});
+    for (int c = 0; c < 2; ++c)
+        list_->setColumnWidth(c, kBounds[c].width);
+    setKeyValue(key);
+}
+
+void LookupComboBox::setKeyValue(const std::string& code)
+{
+    int row = -1;
+    for (int r = 0; r < model_->rowCount() && row < 0; ++r)
+        if (fromQString(model_->item(r, kCodeColumn)->text()) == code)
+            row = r;
+    setCurrentIndex(row);
+    key_ = code;
+}
+
+void LookupComboBox::keepColumnWithinBounds(int column, int, int newWidth)
+{
+    if (column < 0 || column > 1)
+        return;
+    const int bounded = std::clamp(newWidth, kBounds[column].minimum, kBounds[column].maximum);
+    if (bounded != newWidth)
+        list_->setColumnWidth(column, bounded);
+}
+
+void LookupComboBox::showPopup()
+{
+    list_->setMinimumWidth(kListWidth);
+    QComboBox::showPopup();
+}
+
+void LookupComboBox::keyPressEvent(QKeyEvent* event)
+{
+    const QString text = event->text();
+    const bool typing = !text.isEmpty() && text.at(0).isPrint() &&
+                        !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    if (!typing || model_->rowCount() == 0) {
+        QComboBox::keyPressEvent(event);
+        return;
+    }
+    showPopup();
+    list_->keyboardSearch(text);
+}
+
+}  // namespace kalvora

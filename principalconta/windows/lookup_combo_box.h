@@ -1,0 +1,40 @@
+#pragma once
+// The destination company box: shows a company's name, yields its code, and drops down a
+// titled two-column list ("Código", "Nombre") as soon as the user types.
+#include "principalconta/destination_company.h"
+
+#include <QComboBox>
+
+#include <string>
+#include <vector>
+
+class QStandardItemModel;
+class QTableView;
+
+namespace kalvora {
+
+class LookupComboBox : public QComboBox {
+    Q_OBJECT
+public:
+    explicit LookupComboBox(QWidget* parent = nullptr);
+
+    void setCompanies(const std::vector<Company>& companies);
+    // The chosen COMP_COD. A key that is not listed is kept all the same, with nothing shown.
+    const std::string& keyValue() const { return key_; }
+    void setKeyValue(const std::string& code);
+
+    QTableView* listView() const { return list_; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void showPopup() override;
+
+private:
+    void keepColumnWithinBounds(int column, int oldWidth, int newWidth);
+
+    QStandardItemModel* model_;
+    QTableView* list_;
+    std::string key_;
+};
+
+}  // namespace kalvora

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Draws the windows into PNG files, with databases of their own in a temporary folder:
+# the sign-in dialog, the main window with its replication targets, the targets editor
+# and the progress panel. Needs no display (Qt's offscreen platform).
+# Usage: scripts/screenshots.sh [BUILD_DIR]    (default: build)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+dir=${1:-build}
+cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$dir" -j"$(nproc)" --target gui_tests
+out="$(cd "$dir" && pwd)/screenshots"
+QT_QPA_PLATFORM=offscreen "$dir/tests/gui_tests" --screenshots="$out"
+echo "Pictures in $out"

@@ -1,0 +1,22 @@
+// The window tests run the real windows; they need a QApplication before any widget.
+// With --screenshots=FOLDER the program draws the windows into PNG files instead.
+#include "screenshots.h"
+
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    // Tests close main windows on purpose; that must not end anything.
+    QApplication::setQuitOnLastWindowClosed(false);
+    const QString screenshots = QStringLiteral("--screenshots=");
+    for (const QString& argument : QApplication::arguments())
+        if (argument.startsWith(screenshots))
+            return kalvora::test::renderScreenshots(argument.mid(screenshots.size()));
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

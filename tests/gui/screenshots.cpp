@@ -1,0 +1,79 @@
+#include "screenshots.h"
+
+#include "ctrlaccesoconta/windows/tfacceso.h"
+#include "principalconta/componentes.h"
+#include "principalconta/windows/lookup_combo_box.h"
+#include "principalconta/windows/tfprincipalconta.h"
+#include "settings/clock.h"
+#include "ui/qt/panel_progress.h"
+#include "ui/scripted_dialogs.h"
+#include "ui/text.h"
+#include "window_site.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QTextStream>
+#include <QWidget>
+
+namespace kalvora::test {
+
+namespace {
+
+bool save(QWidget& widget, const QString& path)
+{
+    QApplication::processEvents();
+    const bool saved = widget.grab().save(path);
+    QTextStream(stdout) << (saved ? "wrote " : "could not write ") << path << "\n";
+    return saved;
+}
+
+}  // namespace
+
+int renderScreenshots(const QString& folder)
+{
+    QDir().mkpath(folder);
+    const ScopedClock clock(Timestamp{{2026, 12, 9}, {10, 30, 0, 0}});
+    WindowSite site;
+    ScriptedDialogs dialogs;
+    Componentes componentes;
+    Tfprincipalconta window(componentes, dialogs, {});
+    window.show();
+    window.FormActivate();
+
+    Tfacceso& acceso = *window.acceso();
+    acceso.TUsuades->setText(QStringLiteral("contador"));
+    acceso.TClavedes->setText(QStringLiteral("secreto"));
+    bool saved = save(acceso, folder + "/sign-in.png");
+    acceso.Panel2->setText(QStringLiteral("Conectando con el servidor Destino"));
+    acceso.Panel2->show();
+    saved = save(acceso, folder + "/sign-in-connecting.png") && saved;
+    acceso.Panel2->hide();
+    acceso.SpeedButton1Click();
+    QApplication::processEvents();
+
+    window.LCiaDes->setKeyValue("DES");
+    window.AdvGlowButton2Click();
+    saved = save(window, folder + "/main-window.png") && saved;
+
+    window.AdvGlowButton1Click();
+    saved = save(window, folder + "/targets-editor.png") && saved;
+    window.AdvGlowButton4Click();
+
+    PanelProgress progress(*window.Panel4, *window.Label6, *window.ProgressBar1);
+    progress.show();
+    progress.setCaption(ansi("Transmitiendo información de Almacén Central"));
+    progress.reset(10);
+    for (int i = 0; i < 6; ++i)
+        progress.step();
+    saved = save(window, folder + "/progress.png") && saved;
+
+    for (const auto& e : dialogs.events())
+        QTextStream(stderr) << "box: " << QString::fromStdString(e.text) << "\n";
+    return saved && dialogs.events().empty() ? 0 : 1;
+}
+
+}  // namespace kalvora::test

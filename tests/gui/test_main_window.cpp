@@ -1,0 +1,166 @@
+#include "main_window_fixture.h"
+
+#include "ctrlaccesoconta/windows/tfacceso.h"
+#include "data/locations.h"
+#include "principalconta/date_range.h"
+#include "principalconta/windows/data_grid.h"
+#include "principalconta/windows/lookup_combo_box.h"
+#include "principalconta/windows/row_store_model.h"
+#include "settings/clock.h"
+#include "ui/text.h"
+
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace kalvora::test {
+namespace {
+
+std::string noDatabaseMessage(const std::string& location)
+{
+    return ansi("No se encontró el archivo o la ruta ") + location;
+}
+
+TEST_F(MainWindowTest, TheRunModeIsChosenAtTheFirstActivationOnly)
+{
+    // A fourth argument that is empty still means the interactive sign-in.
+    open({site.root(), "contador", "clave", ""});
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Envío de información"));
+    window->FormActivate();
+    Tfacceso* dialog = window->acceso();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(dialog->isModal());
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Control de acceso"));
+    EXPECT_TRUE(dialog->TUsuades->text().isEmpty()) << "the arguments are read only in the unattended run";
+
+    window->FormActivate();
+    EXPECT_EQ(window->acceso(), dialog);
+    EXPECT_FALSE(window->primera_activacion);
+
+    dialog->SpeedButton2Click();
+    settle();
+    EXPECT_EQ(window->acceso(), nullptr);
+    EXPECT_FALSE(window->isVisible()) << "a cancelled sign-in ends the program";
+    EXPECT_TRUE(dialogs.events().empty());
+}
+
+TEST_F(MainWindowTest, TheDateRangeIsTheWholeCurrentMonth)
+{
+    struct Case {
+        Date today;
+        Date first;
+        Date last;
+    };
+    for (const Case& k : {Case{{2024, 2, 29}, {2024, 2, 1}, {2024, 2, 29}}, Case{{2023, 2, 14}, {2023, 2, 1}, {2023, 2, 28}},
+                          Case{{2026, 4, 1}, {2026, 4, 1}, {2026, 4, 30}}, Case{{2026, 12, 31}, {2026, 12, 1}, {2026, 12, 31}}}) {
+        const ScopedClock clock(Timestamp{k.today, {13, 45, 0, 0}});
+        Tfprincipalconta w(c, dialogs, {});
+        EXPECT_EQ(w.Fecini->date(), QDate(k.first.year, k.first.month, k.first.day));
+        EXPECT_EQ(w.Fecfin->date(), QDate(k.last.year, k.last.month, k.last.day));
+        EXPECT_TRUE(w.Fecini->calendarPopup());
+    }
+    const DateRange range = monthOf({2024, 2, 10});
+    EXPECT_EQ(range.desde.time, TimeOfDay{});
+    EXPECT_EQ(range.hasta.time, (TimeOfDay{23, 59, 59, 9990}));
+}
+
+TEST_F(MainWindowTest, ConectarOpensTheChosenCompanyAsTheUpperCasedUser)
+{
+    signIn(QStringLiteral("contador"));
+    connectTo("DES");
+    ASSERT_TRUE(dialogs.events().empty()) << dialogs.events().front().text;
+    EXPECT_TRUE(c.DBEnvio.connected());
+    EXPECT_EQ(c.DBEnvio.params().get("Database"), site.destination());
+    EXPECT_EQ(c.DBEnvio.params().get("User_Name"), "CONTADOR");
+    EXPECT_EQ(c.DBEnvio.params().get("password"), "clave");
+
+    const auto& targets = window->DBGridEh1->rows();
+    ASSERT_EQ(targets.rowCount(), 2);
+    EXPECT_EQ(targets.index(0, 1).data().toString(), QStringLiteral("Almacén Central"));
+    EXPECT_EQ(targets.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Cód"));
+    EXPECT_EQ(targets.headerData(3, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Cia"));
+    EXPECT_EQ(window->DBGridEh2->rows().rowCount(), 2) << "CE and FV of the first target";
+    EXPECT_EQ(window->DBGridEh1->columnWidth(1), 250);
+}
+
+TEST_F(MainWindowTest, AFailedConectarLeavesTheDestinationClosedAndTheTargetsShown)
+{
+    signIn();
+    connectTo("DES");
+    connectTo("XYZ");
+    EXPECT_EQ(messages(), std::vector<std::string>{noDatabaseMessage(companyDatabaseLocation(site.root(), "XYZ"))});
+    EXPECT_FALSE(c.DBEnvio.connected());
+    EXPECT_EQ(window->DBGridEh1->rows().rowCount(), 2);
+}
+
+TEST_F(MainWindowTest, ConectarKeepsTheTargetsOfTheSameCompanyAndReloadsForAnother)
+{
+    signIn();
+    connectTo("DES");
+    c.Creplicac.edit();
+    c.Creplicac.field("RPCO_NOMBRE").setText("Cambiado");
+    c.Creplicac.post();
+
+    connectTo("DES");
+    EXPECT_TRUE(c.DBEnvio.connected());
+    EXPECT_EQ(c.Creplicac.changeCount(), 1) << "unsaved edits survive a reconnection";
+    EXPECT_EQ(window->DBGridEh1->rows().index(0, 1).data().toString(), QStringLiteral("Cambiado"));
+
+    connectTo("SEG");
+    ASSERT_EQ(window->DBGridEh1->rows().rowCount(), 1);
+    EXPECT_EQ(window->DBGridEh1->rows().index(0, 1).data().toString(), QStringLiteral("Otra fuente"));
+    EXPECT_EQ(c.Creplicac.changeCount(), 0);
+    EXPECT_TRUE(dialogs.events().empty());
+}
+
+TEST_F(MainWindowTest, AnUnattendedRunStopsAtTheFirstErrorAndLeavesTheWindowOpen)
+{
+    open({site.root(), "contador", "clave", "XYZ"});
+    window->FormActivate();
+    ASSERT_NE(window->acceso(), nullptr);
+    EXPECT_FALSE(window->acceso()->isVisible()) << "the unattended run never shows the sign-in";
+    EXPECT_EQ(c.usuario_sesion, "CONTADOR");
+    EXPECT_EQ(window->SerDes1->text(), QString::fromStdString(site.root()));
+    EXPECT_EQ(window->LCiaDes->count(), 3);
+    EXPECT_EQ(messages(), std::vector<std::string>{noDatabaseMessage(companyDatabaseLocation(site.root(), "XYZ"))});
+    EXPECT_FALSE(c.DBEnvio.connected());
+    EXPECT_FALSE(window->Panel4->isVisible()) << "nothing was sent";
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(MainWindowTest, AnUnattendedRunSendsTodaysEntriesAndCloses)
+{
+    const std::string origin = site.site().addSource("ORI");
+    CompanyRows(site.destination()).execute("DELETE FROM REPLICA_CONTA_DETALLE");
+    CompanyRows(site.destination()).execute("DELETE FROM REPLICA_CONTA");
+    CompanyRows(site.destination()).target(5, "Origen", site.root(), "ORI");
+    {
+        CompanyRows source(origin);
+        source.account({"110505"});
+        source.account({"220505"});
+        AuditEntry today = accountEntry(1, "110505");
+        today.fecha = {2026, 12, 9};
+        AuditEntry yesterday = accountEntry(2, "220505");
+        yesterday.fecha = {2026, 12, 8};
+        source.audit(today);
+        source.audit(yesterday);
+    }
+    const ScopedClock clock(Timestamp{{2026, 12, 9}, {6, 0, 0, 0}});
+    open({site.root(), "sysdba", "clave", "DES", "ignorado"});
+    window->FormActivate();
+
+    EXPECT_EQ(window->Fecini->date(), QDate(2026, 12, 9));
+    EXPECT_EQ(window->Fecfin->date(), QDate(2026, 12, 9));
+    EXPECT_FALSE(window->isVisible()) << "a completed run closes the window";
+    EXPECT_EQ(messages().back(), ansi("Proceso de envio de información concluído."));
+    c.DbCia.disconnect();
+    const auto sent = query(origin, "select audi_id, audi_envio from auditoria order by audi_id").rows;
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0][1].asText(), "S");
+    EXPECT_EQ(sent[1][1].asText(), "N");
+    EXPECT_EQ(query(site.destination(), "select cuen_cod from cuentas").rows.size(), 1u);
+}
+
+}  // namespace
+}  // namespace kalvora::test

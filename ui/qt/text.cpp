@@ -1,0 +1,11 @@
+#include "ui/qt/text.h"
+
+#include "ui/text.h"
+
+namespace kalvora {
+
+QString toQString(const std::string& bytes) { return QString::fromStdString(toUtf8(bytes)); }
+
+std::string fromQString(const QString& text) { return ansi(text.toStdString()); }
+
+}  // namespace kalvora
