@@ -86,6 +86,9 @@ void LookupComboBox::showPopup()
 {
     list_->setMinimumWidth(kListWidth);
     QComboBox::showPopup();
+    // The list is as wide as the box: let the names use the room, within their bounds.
+    const int room = list_->viewport()->width() - list_->columnWidth(kCodeColumn);
+    list_->setColumnWidth(kNameColumn, std::clamp(room, kBounds[kNameColumn].minimum, kBounds[kNameColumn].maximum));
 }
 
 void LookupComboBox::keyPressEvent(QKeyEvent* event)
