@@ -1,0 +1,45 @@
+#pragma once
+// The batch program's command line: the four arguments of the unattended run, the date
+// range and the answer to the per-entry question.
+#include "app/core/unattended.h"
+#include "data/calendar.h"
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace kalvora::batch {
+
+// A command line that cannot be run; the text says why (Windows-1252, like all program text).
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct BatchOptions {
+    bool help = false;
+    UnattendedArguments arguments;  // Windows-1252, as the sign-in boxes would hold them
+    std::optional<Date> desde;      // today when not given
+    std::optional<Date> hasta;
+    bool continueOnError = true;    // the answer to "Error transmitiendo ... Continuar?"
+};
+
+// The password argument that stands for $KALVORA_PASSWORD.
+inline constexpr const char* kPasswordFromEnvironment = "-";
+
+// arguments: after the program's name, in UTF-8. environmentPassword: $KALVORA_PASSWORD.
+// Throws UsageError.
+BatchOptions parseCommandLine(const std::vector<std::string>& arguments,
+                              const std::optional<std::string>& environmentPassword);
+
+// --help's text, in Windows-1252.
+std::string usage();
+
+// Exit statuses.
+inline constexpr int kExitAllSent = 0;
+inline constexpr int kExitSomeFailed = 1;
+inline constexpr int kExitStopped = 2;
+inline constexpr int kExitUsage = 64;
+
+}  // namespace kalvora::batch

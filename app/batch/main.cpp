@@ -1,0 +1,101 @@
+// kalvora-envio-batch: the unattended run without windows, for schedulers and scripts.
+#include "app/batch/batch_steps.h"
+#include "app/batch/command_line.h"
+#include "app/batch/summary_line.h"
+#include "principalconta/componentes.h"
+#include "principalconta/data_error_dialogs.h"
+#include "ui/console_dialogs.h"
+#include "ui/console_progress.h"
+#include "ui/guard.h"
+#include "ui/text.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <iostream>
+
+using namespace kalvora;
+using namespace kalvora::batch;
+
+namespace {
+
+// The completion message is the program's result and goes to standard output; every other
+// box is a diagnostic for standard error.
+class BatchDialogs : public Dialogs {
+public:
+    BatchDialogs(Dialogs& boxes, std::ostream& out) : boxes_(boxes), out_(out) {}
+
+    void message(const std::string& text) override
+    {
+        if (text == ansi("Proceso de envio de información concluído."))
+            out_ << toUtf8(text) << '\n';
+        else
+            boxes_.message(text);
+    }
+    void error(const std::string& text) override { boxes_.error(text); }
+    bool ask(const std::string& text) override { return boxes_.ask(text); }
+    void beep() override { boxes_.beep(); }
+
+private:
+    Dialogs& boxes_;
+    std::ostream& out_;
+};
+
+struct Outcome {
+    bool completed = false;
+    TransmissionSummary summary;
+};
+
+// The main window's components live exactly as long as the run: leaving here closes the
+// connections and so commits the last target's sent flags, as the window's closing does.
+Outcome transmit(const BatchOptions& options, Dialogs& dialogs, Progress& progress)
+{
+    Componentes componentes;
+    ConfigurarProviders(componentes, dialogs);
+    BatchSteps steps(componentes, dialogs, progress, options.desde, options.hasta);
+    const bool ran = runGuarded(dialogs, [&] { runUnattended(options.arguments, steps); });
+    Outcome outcome;
+    if (steps.summary()) {
+        outcome.summary = *steps.summary();
+        outcome.completed = ran && outcome.summary.concluded;
+    }
+    return outcome;
+}
+
+std::vector<std::string> argumentsOf(int argc, char* argv[])
+{
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.emplace_back(argv[i]);
+    return arguments;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    BatchOptions options;
+    try {
+        const char* password = std::getenv("KALVORA_PASSWORD");
+        options = parseCommandLine(argumentsOf(argc, argv),
+                                   password ? std::optional<std::string>(password) : std::nullopt);
+    } catch (const UsageError& e) {
+        std::cerr << "kalvora-envio-batch: " << toUtf8(e.what()) << "\n\n" << toUtf8(usage());
+        return kExitUsage;
+    }
+    if (options.help) {
+        std::cout << toUtf8(usage());
+        return kExitAllSent;
+    }
+
+    const bool terminal = isatty(STDERR_FILENO) != 0;
+    ConsoleDialogs boxes(std::cerr, terminal, options.continueOnError);
+    BatchDialogs dialogs(boxes, std::cout);
+    ConsoleProgress progress(std::cerr, terminal);
+
+    const Outcome outcome = transmit(options, dialogs, progress);
+    if (!outcome.completed)
+        return kExitStopped;
+    std::cout << toUtf8(summaryLine(outcome.summary)) << std::endl;
+    return outcome.summary.failed > 0 ? kExitSomeFailed : kExitAllSent;
+}

@@ -1,0 +1,13 @@
+#include "app/batch/summary_line.h"
+
+#include "ui/text.h"
+
+namespace kalvora::batch {
+
+std::string summaryLine(const TransmissionSummary& summary)
+{
+    return "Resumen: entradas enviadas " + std::to_string(summary.transmitted) + ", con error " +
+           std::to_string(summary.failed) + ansi(", compañías de origen ") + std::to_string(summary.targets);
+}
+
+}  // namespace kalvora::batch

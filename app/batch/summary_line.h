@@ -1,0 +1,12 @@
+#pragma once
+// The batch program's last line on standard output, after the completion message.
+#include "principalconta/transmission/transmission.h"
+
+#include <string>
+
+namespace kalvora::batch {
+
+// "Resumen: entradas enviadas 318, con error 1, compañías de origen 2" (Windows-1252).
+std::string summaryLine(const TransmissionSummary& summary);
+
+}  // namespace kalvora::batch

@@ -1,0 +1,372 @@
+// Transmits a source company of N vouchers with L lines each, plus accounts and third
+// parties, into an empty destination through the core, as "Enviar" does. Then writes the
+// same destination rows through the bare client API twice: one transaction per row (the
+// floor of any design that commits every row, as the run must) and one transaction for all
+// rows (the engine's limit). Prints rates, peak memory and the ratios of the run to both.
+//
+//   transmission_bench [--server] [--vouchers N] [--lines L] [--accounts A] [--third-parties T]
+//
+// --server goes through the Firebird server on 127.0.0.1 as SYSDBA; otherwise everything is
+// opened with the embedded engine.
+#include "ctrlaccesoconta/sign_in.h"
+#include "data/ddl.h"
+#include "data/locations.h"
+#include "data/schema.h"
+#include "principalconta/componentes.h"
+#include "principalconta/data_error_dialogs.h"
+#include "principalconta/destination_company.h"
+#include "principalconta/transmission/transmission.h"
+#include "settings/clock.h"
+#include "support/server.h"
+#include "tools/bulk_rows.h"
+#include "ui/scripted_dialogs.h"
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+
+using namespace kalvora;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+struct Sizes {
+    int vouchers = 0;
+    int lines = 8;
+    int accounts = 0;
+    int thirdParties = 0;
+    int entries() const { return vouchers + accounts + thirdParties; }
+    int rows() const { return vouchers * (1 + lines) + accounts + thirdParties; }
+};
+
+// Where the databases live and how they are reached.
+class Site {
+public:
+    explicit Site(bool server) : server_(server)
+    {
+        if (server_)
+            test::shareWithServer(dir_.path());
+    }
+
+    const std::string& root() const { return dir_.path(); }
+    std::string entry() const { return server_ ? test::serverLocation(root()) : root(); }
+    fb::AttachParams credentials() const { return server_ ? test::sysdba() : test::embeddedUser(); }
+    std::string password() const { return server_ ? test::sysdbaPassword() : "masterkey"; }
+
+    std::string createGeneral() const
+    {
+        return create(generalDatabaseLocation(root()), generalDatabaseLocation(entry()), ddl::generalDatabase());
+    }
+    std::string createCompany(const std::string& code) const
+    {
+        return create(companyDatabaseLocation(root(), code), companyDatabaseLocation(entry(), code),
+                      ddl::companyDatabase());
+    }
+
+private:
+    // The server creates the file, in folders it may write.
+    std::string create(const std::string& path, const std::string& location,
+                       const std::vector<std::string>& statements) const
+    {
+        const auto folder = std::filesystem::path(path).parent_path();
+        std::filesystem::create_directories(folder);
+        if (!server_) {
+            ddl::createDatabase(location, credentials(), statements);
+            return location;
+        }
+        for (auto f = folder; f.string().size() > root().size(); f = f.parent_path())
+            test::shareWithServer(f.string());
+        return test::createServerDatabase(path, statements);
+    }
+
+    bool server_;
+    test::TempDir dir_;
+};
+
+Value money(std::int64_t cents) { return Scaled{cents * 100, -4}; }
+
+// The source company: N vouchers of L lines, A accounts, T third parties, one pending entry each.
+void fillSource(const Site& site, const std::string& location, const Sizes& sizes, const Date& today)
+{
+    tools::BulkRows rows(location, site.credentials());
+    int audiId = 0;
+    const auto audit = [&](int tido, int iddoc, const std::string& cod, const std::string& tico) {
+        ++audiId;
+        rows.insert(schema::kAuditoria, {{"AUDI_ID", audiId},
+                                         {"AUDI_USUARIO", "BENCH"},
+                                         {"AUDI_FECHA", today},
+                                         {"AUDI_HORA", TimeOfDay{8 + audiId / 3600 % 12, audiId / 60 % 60, audiId % 60, 0}},
+                                         {"TIDO_COD", tido},
+                                         {"AUDI_IDDOC", iddoc},
+                                         {"AUDI_OPER", "M"},
+                                         {"AUDI_COD", cod},
+                                         {"AUDI_ENVIO", "N"},
+                                         {"AUDI_TICO", tico},
+                                         {"AUDI_RAZON", "Creacion"}});
+    };
+    for (int a = 0; a < sizes.accounts; ++a) {
+        const std::string cod = std::to_string(110505 + a);
+        rows.insert(schema::kCuentas, {{"CUEN_COD", cod},
+                                       {"CUEN_NOMBRE", "Cuenta auxiliar " + cod},
+                                       {"CUEN_NATURALEZA", "D"},
+                                       {"CUEN_NIVEL", 4},
+                                       {"CUEN_SALDO", money(a * 1000)},
+                                       {"CUEN_TASA", Scaled{0, -2}},
+                                       {"CUEN_CREADA", Date{2015, 1, 2}},
+                                       {"CUEN_NOTAS", "Plan de cuentas"}});
+        audit(schema::kTidoCuenta, 0, cod, "");
+    }
+    for (int t = 0; t < sizes.thirdParties; ++t) {
+        const std::string nit = std::to_string(900000000 + t);
+        rows.insert(schema::kTerceros, {{"TERC_NIT", nit},
+                                        {"TERC_NOMBRE", "Tercero de prueba " + nit},
+                                        {"TERC_TIPO", "PJ"},
+                                        {"TERC_TELEFONO", "(601) 555 0100"},
+                                        {"TERC_CUPO", money(5'000'000'00)},
+                                        {"TERC_DESCUENTO", Scaled{250, -2}},
+                                        {"TERC_NACIMIENTO", Value()},
+                                        {"TERC_HORA_CONTACTO", TimeOfDay{9, 0, 0, 0}},
+                                        {"TERC_REGISTRO", Timestamp{{2019, 3, 1}, {8, 30, 0, 0}}},
+                                        {"TERC_FOTO", Value()},
+                                        {"TERC_ACTIVO", 1}});
+        audit(schema::kTidoTercero, 0, nit, "");
+    }
+    for (int v = 1; v <= sizes.vouchers; ++v) {
+        char numero[12];
+        std::snprintf(numero, sizeof numero, "%06d", v);
+        rows.insert(schema::kComprobanteEncabezado, {{"ENCO_CONSEC", v},
+                                                     {"TICO_COD", "CEG"},
+                                                     {"PRCO_PREF", "CE"},
+                                                     {"ENCO_NUMERO", numero},
+                                                     {"ENCO_FECHA", today},
+                                                     {"ENCO_DESCRIPCION", "Comprobante de egreso de prueba"},
+                                                     {"ENCO_TOTAL", Scaled{v * 100'00LL, -2}},
+                                                     {"ENCO_HORA", TimeOfDay{10, 0, 0, 0}},
+                                                     {"ENCO_ESTADO", 1},
+                                                     {"ENCO_REGISTRO", Timestamp{today, {10, 0, 0, 0}}},
+                                                     {"ENCO_NOTAS", "Notas del comprobante"}});
+        for (int l = 1; l <= sizes.lines; ++l)
+            rows.insert(schema::kComprobanteDetalle, {{"ENCO_CONSEC", v},
+                                                      {"DECO_ITEM", l},
+                                                      {"CUEN_COD", std::to_string(110505 + l)},
+                                                      {"TERC_NIT", std::to_string(900000000 + l)},
+                                                      {"DECO_DESCRIPCION", "Linea de prueba"},
+                                                      {"DECO_DEBITO", money(l % 2 ? v * 100 : 0)},
+                                                      {"DECO_CREDITO", money(l % 2 ? 0 : v * 100)},
+                                                      {"DECO_BASE", Scaled{0, -2}},
+                                                      {"DECO_FECHA", today}});
+        audit(schema::kTidoComprobante, v, std::string("CE") + numero, "CEG");
+    }
+    rows.commit();
+}
+
+void fillDestination(const Site& site, const std::string& location, const std::string& source)
+{
+    tools::BulkRows rows(location, site.credentials());
+    const auto setting = [&](const schema::Setting& s, const std::string& value) {
+        rows.insert(schema::kConfiguracion, {{"CONF_MODULO", s.modulo},
+                                             {"CONF_CATEGORIA", s.categoria},
+                                             {"CONF_PROPIEDAD", s.propiedad},
+                                             {"CONF_VALOR", value}});
+    };
+    setting(schema::kUsuarioReplica, "SYSDBA");
+    setting(schema::kClaveReplica, site.password());
+    rows.insert(schema::kReplicaConta,
+                {{"RPCO_ID", 1}, {"RPCO_NOMBRE", "Origen"}, {"RPCO_SERVIDOR", site.entry()}, {"RPCO_COD", source}});
+    rows.commit();
+}
+
+std::string insertText(const std::string& table, std::size_t columns)
+{
+    std::string marks;
+    for (std::size_t i = 0; i < columns; ++i)
+        marks += i ? ", ?" : "?";
+    return "insert into " + table + " values (" + marks + ")";
+}
+
+// Writes the rows the run writes, as the destination gets them (each header under a new key
+// with a 0 in position 8, its lines under that key), through prepared inserts in
+// read-committed transactions as the destination connection runs them: one transaction per
+// row, or one for all. The source is read in chunks of vouchers so that the bench holds
+// little; only the writes are timed.
+double writeBare(const Site& site, const std::string& location, const std::string& source, const Sizes& sizes,
+                 bool transactionPerRow)
+{
+    constexpr int kChunk = 500;
+    constexpr std::int64_t kKeyOffset = 100000;
+    auto reader = fb::Attachment::attach(source, site.credentials());
+    fb::Transaction readTr(*reader);
+    auto writer = fb::Attachment::attach(location, site.credentials());
+    fb::TransactionOptions options;
+    options.isolation = fb::TransactionOptions::Isolation::ReadCommitted;
+    std::unique_ptr<fb::Transaction> whole;
+    if (!transactionPerRow)
+        whole = std::make_unique<fb::Transaction>(*writer, options);
+    std::map<std::string, std::unique_ptr<fb::Statement>> inserts;
+    Clock::duration spent{};
+
+    const auto copy = [&](const std::string& table, const std::string& select) {
+        fb::Rows rows;
+        {
+            fb::Statement statement(*reader, readTr, select);
+            rows = statement.fetchAll(readTr);
+        }
+        for (auto& row : rows.rows) {
+            if (table == schema::kComprobanteEncabezado || table == schema::kComprobanteDetalle)
+                row[schema::kPosConsec] = Value(row[schema::kPosConsec].asInteger() + kKeyOffset);
+            if (table == schema::kComprobanteEncabezado)
+                row[schema::kPosCero] = Value(0);
+        }
+        const auto start = Clock::now();
+        auto& insert = inserts[table];
+        for (const auto& row : rows.rows) {
+            if (transactionPerRow) {
+                fb::Transaction tr(*writer, options);
+                if (!insert)
+                    insert = std::make_unique<fb::Statement>(*writer, tr, insertText(table, row.size()));
+                insert->execute(tr, row);
+                tr.commit();
+            } else {
+                if (!insert)
+                    insert = std::make_unique<fb::Statement>(*writer, *whole, insertText(table, row.size()));
+                insert->execute(*whole, row);
+            }
+        }
+        spent += Clock::now() - start;
+    };
+
+    copy(schema::kCuentas, "select * from cuentas");
+    copy(schema::kTerceros, "select * from terceros");
+    for (int first = 1; first <= sizes.vouchers; first += kChunk) {
+        const std::string range = " between " + std::to_string(first) + " and " + std::to_string(first + kChunk - 1);
+        copy(schema::kComprobanteEncabezado, "select * from comprobante_encabezado where enco_consec" + range);
+        copy(schema::kComprobanteDetalle,
+             "select * from comprobante_detalle where enco_consec" + range + " order by enco_consec, deco_item");
+    }
+    if (whole) {
+        const auto start = Clock::now();
+        whole->commit();
+        spent += Clock::now() - start;
+    }
+    inserts.clear();
+    readTr.commit();
+    writer->detach();
+    reader->detach();
+    return std::chrono::duration<double>(spent).count();
+}
+
+long peakKilobytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+int positive(const char* text)
+{
+    const int n = std::atoi(text);
+    if (n <= 0) {
+        std::fprintf(stderr, "not a positive number: %s\n", text);
+        std::exit(64);
+    }
+    return n;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    bool server = false;
+    for (int i = 1; i < argc; ++i)
+        server = server || std::string(argv[i]) == "--server";
+    // About a minute of run on the machine described in docs/PERFORMANCE.md; the server costs
+    // a round trip per call. Few accounts and third parties: the project's tables have no
+    // index on their codes, so every lookup of one scans its table.
+    Sizes sizes = server ? Sizes{1200, 8, 30, 30} : Sizes{30000, 8, 500, 500};
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (option == "--server")
+            continue;
+        if (i + 1 < argc && option == "--vouchers")
+            sizes.vouchers = positive(argv[++i]);
+        else if (i + 1 < argc && option == "--lines")
+            sizes.lines = positive(argv[++i]);
+        else if (i + 1 < argc && option == "--accounts")
+            sizes.accounts = positive(argv[++i]);
+        else if (i + 1 < argc && option == "--third-parties")
+            sizes.thirdParties = positive(argv[++i]);
+        else {
+            std::fprintf(stderr, "usage: transmission_bench [--server] [--vouchers N] [--lines L] [--accounts A]"
+                                 " [--third-parties T]\n");
+            return 64;
+        }
+    }
+
+    try {
+        const Site site(server);
+        const Date today = now().date;
+        const std::string registry = site.root() + "/kalvora.reg";
+        std::ofstream(registry, std::ios::binary)
+            << "Windows Registry Editor Version 5.00\r\n\r\n"
+            << "[HKEY_LOCAL_MACHINE\\Software\\Quenti\\Kalvora2015]\r\n"
+            << "\"Directorio\"=\"" << site.root() << "\"\r\n";
+        setenv("KALVORA_REGISTRY", registry.c_str(), 1);
+
+        site.createGeneral();
+        const std::string source = site.createCompany("ORI");
+        const std::string destination = site.createCompany("DES");
+        const std::string floor = site.createCompany("PIS");
+        const std::string limit = site.createCompany("LIM");
+        fillSource(site, source, sizes, today);
+        fillDestination(site, destination, "ORI");
+
+        // The run, from "Enviar" to the commit of the sent flags.
+        ScriptedDialogs dialogs;
+        NoProgress progress;
+        double runSeconds = 0;
+        TransmissionSummary summary;
+        {
+            Componentes c;
+            ConfigurarProviders(c, dialogs);
+            SignIn(c).attempt({site.entry(), "SYSDBA", site.password()});
+            DestinationCompany(c).AdvGlowButton2Click("DES");
+            const auto start = Clock::now();
+            summary = SpeedButton1Click(c, dialogs, progress, "DES", today, today);
+            c.DbCia.disconnect();
+            runSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+        }
+        const long runPeak = peakKilobytes();
+        if (summary.transmitted != sizes.entries() || summary.failed != 0)
+            throw std::runtime_error("the run did not transmit every entry: " + std::to_string(summary.transmitted) +
+                                     " sent, " + std::to_string(summary.failed) + " failed");
+
+        const double floorSeconds = writeBare(site, floor, source, sizes, true);
+        const double limitSeconds = writeBare(site, limit, source, sizes, false);
+
+        std::printf("engine                       %s\n", server ? "server on 127.0.0.1" : "embedded");
+        std::printf("entries                      %d (%d vouchers of %d lines, %d accounts, %d third parties)\n",
+                    sizes.entries(), sizes.vouchers, sizes.lines, sizes.accounts, sizes.thirdParties);
+        std::printf("destination rows             %d\n", sizes.rows());
+        std::printf("other boxes than completion  %zu\n", dialogs.events().size() - 1);
+        std::printf("run                          %8.2f s  %8.1f entries/s  %8.1f rows/s\n", runSeconds,
+                    sizes.entries() / runSeconds, sizes.rows() / runSeconds);
+        std::printf("floor (1 transaction/row)    %8.2f s  %8s            %8.1f rows/s\n", floorSeconds, "",
+                    sizes.rows() / floorSeconds);
+        std::printf("limit (1 transaction)        %8.2f s  %8s            %8.1f rows/s\n", limitSeconds, "",
+                    sizes.rows() / limitSeconds);
+        std::printf("run / floor                  %8.2f\n", runSeconds / floorSeconds);
+        std::printf("run / limit                  %8.2f\n", runSeconds / limitSeconds);
+        std::printf("peak memory after the run    %8.1f MiB\n", runPeak / 1024.0);
+        std::printf("peak memory overall          %8.1f MiB\n", peakKilobytes() / 1024.0);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "transmission_bench: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}

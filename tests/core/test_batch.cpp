@@ -1,0 +1,325 @@
+// kalvora-envio-batch and kalvora-demo run as child processes on real databases, the way a
+// scheduler or ./run.sh starts them.
+#include "data/ddl.h"
+#include "settings/clock.h"
+#include "support/scratch.h"
+#include "support/server.h"
+#include "support/transmission_fixture.h"
+#include "ui/text.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <optional>
+
+extern char** environ;
+
+namespace kalvora {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Account;
+using test::accountEntry;
+
+// Programs of the same build: the test binary sits in tests/ below the build folder.
+fs::path builtProgram(const std::string& relative)
+{
+    const fs::path program = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / relative;
+    if (!fs::exists(program))
+        ADD_FAILURE() << program << " is missing: build it first";
+    return program;
+}
+
+struct Finished {
+    int status = -1;
+    std::string out;  // UTF-8, as a terminal gets it
+    std::string err;
+
+    bool errSays(const std::string& utf8) const { return err.find(utf8) != std::string::npos; }
+    bool outSays(const std::string& utf8) const { return out.find(utf8) != std::string::npos; }
+};
+
+std::string readFile(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Runs program with arguments; environment entries set to nullopt are removed. Standard
+// output and error go to files, which are not terminals: progress comes as lines.
+Finished run(const fs::path& program, const std::vector<std::string>& arguments,
+             const std::map<std::string, std::optional<std::string>>& environment = {})
+{
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+        const std::string entry = *e;
+        if (!environment.contains(entry.substr(0, entry.find('='))))
+            env.push_back(entry);
+    }
+    for (const auto& [name, value] : environment)
+        if (value)
+            env.push_back(name + "=" + *value);
+
+    std::vector<std::string> argv{program.string()};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    // Null-terminated, as exec wants them.
+    const auto pointers = [](std::vector<std::string>& texts) {
+        std::vector<char*> out(texts.size() + 1, nullptr);
+        std::transform(texts.begin(), texts.end(), out.begin(), [](std::string& t) { return t.data(); });
+        return out;
+    };
+    auto argp = pointers(argv);
+    auto envp = pointers(env);
+
+    test::TempDir capture;
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, capture.file("out").c_str(), O_WRONLY | O_CREAT, 0600);
+    posix_spawn_file_actions_addopen(&files, STDERR_FILENO, capture.file("err").c_str(), O_WRONLY | O_CREAT, 0600);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, argp[0], &files, nullptr, argp.data(), envp.data());
+    posix_spawn_file_actions_destroy(&files);
+    Finished finished;
+    if (spawned != 0) {
+        ADD_FAILURE() << "cannot start " << program;
+        return finished;
+    }
+    int wstatus = 0;
+    waitpid(pid, &wstatus, 0);
+    finished.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+    finished.out = readFile(capture.file("out"));
+    finished.err = readFile(capture.file("err"));
+    return finished;
+}
+
+Finished batch(const std::vector<std::string>& arguments,
+               const std::map<std::string, std::optional<std::string>>& environment = {})
+{
+    return run(builtProgram("kalvora-envio-batch"), arguments, environment);
+}
+
+std::string isoDate(const Date& d)
+{
+    char text[11];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", d.year, d.month, d.day);
+    return text;
+}
+
+std::string flags(const std::string& location)
+{
+    std::string out;
+    for (const auto& row : test::query(location, "select audi_envio from auditoria order by audi_id").rows)
+        out += row[0].asText();
+    return out;
+}
+
+TEST(BatchCommandLine, UsageErrorsExitWith64AndShowTheUsage)
+{
+    const std::vector<std::vector<std::string>> wrong{
+        {},
+        {"/srv", "SYSDBA", "clave"},
+        {"/srv", "SYSDBA", "clave", "001", "extra"},
+        {"/srv", "SYSDBA", "clave", ""},
+        {"--verbose", "/srv", "SYSDBA", "clave", "001"},
+        {"--from", "2026-02-30", "/srv", "SYSDBA", "clave", "001"},
+        {"--to=09/12/2026", "/srv", "SYSDBA", "clave", "001"},
+        {"--on-error", "retry", "/srv", "SYSDBA", "clave", "001"},
+        {"/srv", "SYSDBA", "clave", "001", "--from"},
+        {"/srv", "SYSDBA", "-", "001"},  // no KALVORA_PASSWORD
+    };
+    for (const auto& arguments : wrong) {
+        const Finished f = batch(arguments, {{"KALVORA_PASSWORD", std::nullopt}});
+        std::string line;
+        for (const auto& a : arguments)
+            line += " '" + a + "'";
+        EXPECT_EQ(f.status, 64) << line << "\n" << f.err;
+        EXPECT_TRUE(f.errSays("Uso: kalvora-envio-batch")) << line;
+        EXPECT_TRUE(f.out.empty()) << line;
+    }
+
+    const Finished missing = batch({"/srv", "SYSDBA", "-", "001"}, {{"KALVORA_PASSWORD", std::nullopt}});
+    EXPECT_TRUE(missing.errSays("KALVORA_PASSWORD no está definida")) << missing.err;
+}
+
+TEST(BatchCommandLine, HelpDocumentsEveryOptionAndTheExitStatuses)
+{
+    const Finished f = batch({"--help"});
+    EXPECT_EQ(f.status, 0);
+    for (const char* part : {"--from AAAA-MM-DD", "--to AAAA-MM-DD", "--on-error continue|skip-target", "KALVORA_PASSWORD",
+                             "KALVORA_REGISTRY", "\n  0 ", "\n  1 ", "\n  2 ", "\n  64 ", "COMPAÑIA"})
+        EXPECT_TRUE(f.outSays(part)) << part << "\n" << f.out;
+}
+
+// An installation in a temporary folder: general database, destination DES, sources.
+class BatchRun : public ::testing::Test {
+protected:
+    BatchRun() { test::createGeneralDatabase(dir.path()); }
+
+    // The arguments of a scheduler's line, after any options.
+    std::vector<std::string> line(std::vector<std::string> options = {}, const std::string& company = "DES") const
+    {
+        options.insert(options.end(), {dir.path(), "SYSDBA", "cualquiera", company});
+        return options;
+    }
+
+    // A source with accounts 1 to n, each with a pending entry of `day`.
+    std::string sourceWithAccounts(int target, const std::string& code, const std::string& name, int n,
+                                   const Date& day)
+    {
+        const std::string location = site.addSource(code);
+        test::CompanyRows rows(location);
+        for (int i = 1; i <= n; ++i) {
+            Account a{"11050" + std::to_string(i)};
+            a.nombre = ansi("Caja menor número ") + std::to_string(i);
+            a.nivel = i;
+            rows.account(a);
+            auto entry = accountEntry(i, a.cod);
+            entry.fecha = day;
+            rows.audit(entry);
+        }
+        test::CompanyRows(site.destination()).target(target, ansi(name), dir.path(), code);
+        return location;
+    }
+
+    // The destination refuses accounts of level 2.
+    void refuseLevelTwo()
+    {
+        test::execute(site.destination(), {"ALTER TABLE CUENTAS ADD CONSTRAINT CUEN_NIVEL_PERMITIDO CHECK (CUEN_NIVEL <> 2)"});
+    }
+
+    const Date today = now().date;
+    test::TempDir dir;
+    test::TransmissionSite site{dir.path()};
+};
+
+TEST_F(BatchRun, EverythingSentExitsZeroAndTheRangeIsTodayUnlessTheOptionsSayOtherwise)
+{
+    const Date earlier = fromDayNumber(toDayNumber(today) - 3);
+    const std::string source = sourceWithAccounts(1, "S01", "Sucursal Medellín", 2, today);
+    {
+        test::CompanyRows rows(source);
+        rows.account({"220505"});
+        auto old = accountEntry(3, "220505");
+        old.fecha = earlier;
+        rows.audit(old);
+    }
+
+    const Finished f = batch(line());
+    EXPECT_EQ(f.status, 0) << f.err;
+    EXPECT_EQ(f.out, "Proceso de envio de información concluído.\n"
+                     "Resumen: entradas enviadas 2, con error 0, compañías de origen 1\n");
+    EXPECT_TRUE(f.errSays("Transmitiendo información de Sucursal Medellín: 2 registros\n")) << f.err;
+    EXPECT_EQ(flags(source), "SSN");
+    EXPECT_EQ(site.journalLines("ENVIO.TXT").size(), 2u);
+
+    const Finished wider = batch(line({"--from", isoDate(earlier), "--to=" + isoDate(earlier)}));
+    EXPECT_EQ(wider.status, 0) << wider.err;
+    EXPECT_TRUE(wider.outSays("Resumen: entradas enviadas 1, con error 0, compañías de origen 1")) << wider.out;
+    EXPECT_EQ(flags(source), "SSS");
+    EXPECT_EQ(test::query(site.destination(), "select cuen_nombre from cuentas where cuen_cod = '110502'").rows.at(0)[0],
+              Value(ansi("Caja menor número 2")));
+}
+
+TEST_F(BatchRun, AFailedEntryExitsOneAndOnErrorAnswersTheQuestion)
+{
+    refuseLevelTwo();
+    const std::string first = sourceWithAccounts(1, "S01", "Sucursal Norte", 3, today);
+    const std::string second = sourceWithAccounts(2, "S02", "Sucursal Sur", 1, today);
+
+    const Finished skipped = batch(line({"--on-error", "skip-target"}));
+    EXPECT_EQ(skipped.status, 1) << skipped.err;
+    EXPECT_TRUE(skipped.errSays("Error transmitiendo 110502. Continuar? No\n")) << skipped.err;
+    EXPECT_TRUE(skipped.errSays("Error: ")) << "the composed box follows the raw one\n" << skipped.err;
+    EXPECT_TRUE(skipped.outSays("Resumen: entradas enviadas 2, con error 1, compañías de origen 2")) << skipped.out;
+    EXPECT_EQ(flags(first), "SNN") << "the rest of the target stays pending";
+    EXPECT_EQ(flags(second), "S") << "the next target is transmitted";
+    EXPECT_EQ(site.journalLines("ERRORES.TXT").size(), 1u);
+
+    const Finished continued = batch(line());
+    EXPECT_EQ(continued.status, 1) << continued.err;
+    EXPECT_TRUE(continued.errSays("Error transmitiendo 110502. Continuar? Sí\n")) << continued.err;
+    EXPECT_TRUE(continued.outSays("Resumen: entradas enviadas 1, con error 1, compañías de origen 2")) << continued.out;
+    EXPECT_EQ(flags(first), "SNS");
+}
+
+TEST_F(BatchRun, ARunThatStopsExitsTwo)
+{
+    sourceWithAccounts(1, "S01", "Sucursal Norte", 1, today);
+
+    const Finished noCompany = batch(line({}, "ZZZ"));
+    EXPECT_EQ(noCompany.status, 2);
+    EXPECT_TRUE(noCompany.errSays("No se encontró el archivo o la ruta")) << noCompany.err;
+    EXPECT_TRUE(noCompany.out.empty()) << noCompany.out;
+
+    // A destination column that requires a value the source lacks: the data error dialogs
+    // abort the run after their boxes, and nothing else is said.
+    test::execute(site.destination(), {"ALTER TABLE CUENTAS ALTER CUEN_TASA SET NOT NULL"});
+    const Finished aborted = batch(line());
+    EXPECT_EQ(aborted.status, 2) << aborted.err;
+    EXPECT_TRUE(aborted.errSays("CUEN_TASA")) << aborted.err;
+    EXPECT_FALSE(aborted.errSays("Se presento el siguiente error")) << aborted.err;
+    EXPECT_TRUE(aborted.out.empty()) << aborted.out;
+    EXPECT_EQ(flags(site.source("S01")), "N");
+}
+
+// Sign-in is the server's own authentication, so this goes through the real server.
+TEST(BatchServer, ThePasswordComesFromKalvoraPasswordAndAWrongOneStopsTheRun)
+{
+    test::ServerUser user{"kalvora_batch", "Clave.2026"};
+    test::ServerDir dir;
+    auto general = ddl::generalDatabase();
+    general.push_back("GRANT SELECT ON USUARIO TO PUBLIC");
+    general.push_back("GRANT SELECT ON COMPANIA TO PUBLIC");
+    fs::create_directories(dir.path() + "/datos");
+    test::shareWithServer(dir.path() + "/datos");
+    test::createServerDatabase(dir.path() + "/datos/general.fdb", general);
+    const std::vector<std::string> arguments{test::serverLocation(dir.path()), user.name(), "-", "DES"};
+    const std::map<std::string, std::optional<std::string>> noClientDefaults{{"ISC_USER", std::nullopt},
+                                                                              {"ISC_PASSWORD", std::nullopt}};
+
+    auto environment = noClientDefaults;
+    environment["KALVORA_PASSWORD"] = "clave.2026";
+    const Finished refused = batch(arguments, environment);
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_TRUE(refused.errSays("El nombre de Usuario o la clave son incorrectas.")) << refused.err;
+
+    // Signed in: it goes on to "Conectar", which finds no company DES.
+    environment["KALVORA_PASSWORD"] = user.password();
+    const Finished signedIn = batch(arguments, environment);
+    EXPECT_EQ(signedIn.status, 2);
+    EXPECT_FALSE(signedIn.errSays("El nombre de Usuario o la clave son incorrectas.")) << signedIn.err;
+    EXPECT_TRUE(signedIn.errSays("No se encontró el archivo o la ruta")) << signedIn.err;
+}
+
+// What ./run.sh does, in a temporary folder: build the demo, transmit it, compare the summary.
+TEST(Demo, TheBatchTransmitsTheDemoAsItsBuilderExpects)
+{
+    test::TempDir dir;
+    const std::string folder = dir.file("demo");
+    ASSERT_EQ(run(builtProgram("tools/kalvora-demo"), {folder}).status, 0);
+    // Built anew over the earlier one.
+    const Finished built = run(builtProgram("tools/kalvora-demo"), {folder});
+    ASSERT_EQ(built.status, 0) << built.err;
+
+    const Finished f = batch({folder + "/servidor", "SYSDBA", "-", "001"},
+                             {{"KALVORA_REGISTRY", folder + "/kalvora.reg"}, {"KALVORA_PASSWORD", "demo"}});
+    EXPECT_EQ(f.status, 1) << "one entry fails on purpose\n" << f.err;
+    std::string expected = readFile(folder + "/RESUMEN_ESPERADO.txt");
+    ASSERT_FALSE(expected.empty());
+    EXPECT_TRUE(f.outSays("Proceso de envio de información concluído.\n" + expected)) << f.out << "\n" << expected;
+    EXPECT_NE(readFile(folder + "/ERRORES.TXT").find(",SYSDBA,Error transmitiendo NCO NV"), std::string::npos);
+
+    EXPECT_NE(run(builtProgram("tools/kalvora-demo"), {dir.path()}).status, 0) << "a folder that is not a demo";
+}
+
+}  // namespace
+}  // namespace kalvora

@@ -1,0 +1,29 @@
+#pragma once
+// The demo installation that ./run.sh transmits: a registry file, SERVIDORES.cfg and a
+// server tree with a destination company and two source companies full of pending entries,
+// all opened with the embedded engine.
+#include "data/calendar.h"
+#include "principalconta/transmission/transmission.h"
+
+#include <string>
+
+namespace kalvora::tools {
+
+struct DemoSite {
+    std::string folder;    // absolute
+    std::string registry;  // for KALVORA_REGISTRY
+    std::string server;    // the server entry: folder + "/servidor"
+    std::string destination = "001";
+    std::string user = "SYSDBA";
+    // What transmitting `today` will do: one entry fails on a CHECK of the destination.
+    TransmissionSummary expected;
+};
+
+// Removes folder when it is empty or holds an earlier demo (anything else is refused with
+// an Error), then builds the demo with its entries dated today.
+DemoSite buildDemo(const std::string& folder, const Date& today);
+
+// The file in the demo folder that holds the batch program's expected summary line.
+inline constexpr const char* kExpectedSummaryFile = "RESUMEN_ESPERADO.txt";
+
+}  // namespace kalvora::tools
