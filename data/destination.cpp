@@ -33,8 +33,15 @@ DestinationConnection::DestinationConnection()
                {"Interbase TransIsolation", "ReadCommited"},
                {"User_Name", "sysdba"},
                {"WaitOnLocks", "True"},
-               {"Trim Char", "False"}})
+               {"Trim Char", "False"}}),
+      options_(readOptions())
 {
+}
+
+void DestinationConnection::setParam(const std::string& name, const std::string& value)
+{
+    params_.set(name, value);
+    options_ = readOptions();
 }
 
 DestinationConnection::~DestinationConnection()
@@ -46,7 +53,7 @@ DestinationConnection::~DestinationConnection()
     }
 }
 
-fb::TransactionOptions DestinationConnection::transactionOptions() const
+fb::TransactionOptions DestinationConnection::readOptions() const
 {
     fb::TransactionOptions options;
     const std::string isolation = lowerTrimmed(params_.get("Interbase TransIsolation").value_or(""));
@@ -92,25 +99,27 @@ void DestinationConnection::close()
 }
 
 template <typename F>
-auto DestinationConnection::run(const std::string& sql, F&& body)
+auto DestinationConnection::run(const std::string& sql, bool readOnly, F&& body)
 {
     open();
     if (explicit_)
         return body(statements_.get(*attachment_, *explicit_, sql), *explicit_);
-    fb::Transaction tr(*attachment_, transactionOptions());
+    fb::TransactionOptions options = options_;
+    options.readOnly = readOnly;
+    fb::Transaction tr(*attachment_, options);
     auto result = body(statements_.get(*attachment_, tr, sql), tr);
     tr.commit();
     return result;
 }
 
-fb::Rows DestinationConnection::select(const std::string& sql, const std::vector<Value>& params)
+fb::Rows DestinationConnection::select(const std::string& sql, const std::vector<Value>& params, bool mayWrite)
 {
-    return run(sql, [&](fb::Statement& s, fb::Transaction& tr) { return s.fetchAll(tr, params); });
+    return run(sql, !mayWrite, [&](fb::Statement& s, fb::Transaction& tr) { return s.fetchAll(tr, params); });
 }
 
 std::uint64_t DestinationConnection::execute(const std::string& sql, const std::vector<Value>& params)
 {
-    return run(sql, [&](fb::Statement& s, fb::Transaction& tr) { return s.execute(tr, params); });
+    return run(sql, false, [&](fb::Statement& s, fb::Transaction& tr) { return s.execute(tr, params); });
 }
 
 void DestinationConnection::startTransaction()
@@ -118,7 +127,7 @@ void DestinationConnection::startTransaction()
     if (explicit_)
         throw Error("A transaction is already active");
     open();
-    explicit_ = std::make_unique<fb::Transaction>(*attachment_, transactionOptions());
+    explicit_ = std::make_unique<fb::Transaction>(*attachment_, options_);
 }
 
 void DestinationConnection::commit()

@@ -18,7 +18,7 @@ public:
     DestinationConnection(const DestinationConnection&) = delete;
     DestinationConnection& operator=(const DestinationConnection&) = delete;
 
-    void setParam(const std::string& name, const std::string& value) { params_.set(name, value); }
+    void setParam(const std::string& name, const std::string& value);
     const ParameterList& params() const { return params_; }
 
     void open();
@@ -27,7 +27,9 @@ public:
     bool connected() const { return attachment_ != nullptr; }
 
     // Both connect first when needed.
-    fb::Rows select(const std::string& sql, const std::vector<Value>& params = {});
+    // Outside an explicit transaction a select runs read only unless it may write (a
+    // selectable procedure handing out keys, for one).
+    fb::Rows select(const std::string& sql, const std::vector<Value>& params = {}, bool mayWrite = true);
     std::uint64_t execute(const std::string& sql, const std::vector<Value>& params = {});
 
     void startTransaction();
@@ -39,11 +41,13 @@ public:
     static constexpr char quoteChar() { return '"'; }
 
 private:
-    fb::TransactionOptions transactionOptions() const;
+    // Read from the parameters when they change, not at every statement.
+    fb::TransactionOptions readOptions() const;
     template <typename F>
-    auto run(const std::string& sql, F&& body);
+    auto run(const std::string& sql, bool readOnly, F&& body);
 
     ParameterList params_;
+    fb::TransactionOptions options_;
     std::unique_ptr<fb::Attachment> attachment_;
     std::unique_ptr<fb::Transaction> explicit_;
     StatementCache statements_;

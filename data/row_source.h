@@ -9,7 +9,9 @@ namespace kalvora {
 class RowSource {
 public:
     virtual ~RowSource() = default;
-    virtual fb::Rows read(const std::string& sql, const std::vector<Value>& params) = 0;
+    // mayWrite: the query may change data (a procedure handing out keys) and needs a
+    // transaction that can.
+    virtual fb::Rows read(const std::string& sql, const std::vector<Value>& params, bool mayWrite) = 0;
     virtual std::uint64_t execute(const std::string& sql, const std::vector<Value>& params) = 0;
     // The connection whose explicit transaction an apply uses; null when writes are not possible.
     virtual DestinationConnection* destination() = 0;
@@ -18,9 +20,9 @@ public:
 class DestinationSource : public RowSource {
 public:
     explicit DestinationSource(DestinationConnection& connection) : connection_(connection) {}
-    fb::Rows read(const std::string& sql, const std::vector<Value>& params) override
+    fb::Rows read(const std::string& sql, const std::vector<Value>& params, bool mayWrite) override
     {
-        return connection_.select(sql, params);
+        return connection_.select(sql, params, mayWrite);
     }
     std::uint64_t execute(const std::string& sql, const std::vector<Value>& params) override
     {
@@ -36,7 +38,7 @@ class DirectSource : public RowSource {
 public:
     DirectSource(Connection& connection, DirectTransaction& transaction)
         : connection_(connection), transaction_(transaction) {}
-    fb::Rows read(const std::string& sql, const std::vector<Value>& params) override
+    fb::Rows read(const std::string& sql, const std::vector<Value>& params, bool) override
     {
         auto& tr = transaction_.ensureStarted();
         return connection_.statement(tr, sql).fetchAll(tr, params);

@@ -195,7 +195,7 @@ void RowStore::open()
     if (!commandText_.empty() && !provider_.acceptsCommandText)
         throw Error("CommandText changes are not allowed");
     const std::string sql = commandText_.empty() ? queryText_ : commandText_;
-    fb::Rows result = source_->read(sql, {});
+    fb::Rows result = source_->read(sql, {}, provider_.queryMayWrite);
 
     Impl fresh;
     std::vector<int> columnOf;
@@ -227,7 +227,7 @@ void RowStore::open()
     if (nested_) {
         // Learn the nested fields even when there is no master row to ask for.
         std::vector<Value> noMaster(nested_->impl_->linkNames.size());
-        fb::Rows shape = source_->read(nested_->impl_->detailSql, noMaster);
+        fb::Rows shape = source_->read(nested_->impl_->detailSql, noMaster, provider_.queryMayWrite);
         std::vector<FieldDef> nestedFields;
         std::vector<int> nestedColumns;
         for (const auto& d : nested_->declared_) {
@@ -277,7 +277,7 @@ void RowStore::loadNested(Record& master, const std::vector<FieldDef>& masterFie
                                [&](const FieldDef& f) { return sameName(f.name, link); });
         params.push_back(it == masterFields.end() ? Value() : master.values[std::size_t(it - masterFields.begin())]);
     }
-    fb::Rows result = source_->read(nested_->impl_->detailSql, params);
+    fb::Rows result = source_->read(nested_->impl_->detailSql, params, provider_.queryMayWrite);
     const auto& fields = nested_->impl_->fields;
     for (auto& row : result.rows) {
         Record r;

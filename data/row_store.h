@@ -34,6 +34,7 @@ struct ProviderOptions {
     std::string name;                  // e.g. "PDestino"
     bool acceptsCommandText = true;    // refused with "CommandText changes are not allowed"
     bool readOnly = false;
+    bool queryMayWrite = false;        // its reads need a transaction that can write
 };
 
 // A declared field: the store keeps these names, labels and flags instead of deriving them.

@@ -12,7 +12,8 @@ std::unique_ptr<RowSource> destination(DestinationConnection& c) { return std::m
 
 Componentes::Componentes()
     : CDestino("CDestino", destination(DBEnvio), {"PDestino"}),
-      CIdfact("CIdfact", destination(DBEnvio), {"PIdfact"}),
+      // The key source may well write (a generator, a counter table).
+      CIdfact("CIdfact", destination(DBEnvio), {"PIdfact", true, false, true}),
       CBorrar("CBorrar", destination(DBEnvio), {"PBorrar"}),
       Creplicac("Creplicac", destination(DBEnvio), {"PReplicaconta", false}),
       CReplicadet(Creplicac.addNested("CReplicadet", "SELECT * FROM REPLICA_CONTA_DETALLE WHERE RPCO_ID = :RPCO_ID",
