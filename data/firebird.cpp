@@ -1,6 +1,7 @@
 #include "data/firebird.h"
 
 #include "ui/errors.h"
+#include "ui/text.h"
 
 #include <cstring>
 
@@ -38,11 +39,24 @@ Firebird::IProvider* dispatcher()
     return p;
 }
 
+// The client takes the location as a C string: the program's Windows-1252 bytes go as
+// UTF-8 (flagged in the parameter block), which the client turns into the system's file
+// names, and a NUL would silently name another file.
+std::string clientLocation(const std::string& location)
+{
+    const std::size_t nul = location.find('\0');
+    if (nul != std::string::npos)
+        throw Error(ansi("La ubicación de la base de datos contiene un carácter nulo después de ") +
+                    location.substr(0, nul));
+    return toUtf8(location);
+}
+
 std::vector<unsigned char> buildDpb(const AttachParams& params, bool creating)
 {
     Status st;
     auto* util = master()->getUtilInterface();
     auto* dpb = util->getXpbBuilder(&st, Firebird::IXpbBuilder::DPB, nullptr, 0);
+    dpb->insertTag(&st, isc_dpb_utf8_filename);
     if (params.hasUser)
         dpb->insertBytes(&st, isc_dpb_user_name, params.user.data(), unsigned(params.user.size()));
     if (params.hasPassword)
@@ -69,7 +83,7 @@ std::vector<unsigned char> buildTpb(const TransactionOptions& options)
         return {};
     Status st;
     auto* tpb = master()->getUtilInterface()->getXpbBuilder(&st, Firebird::IXpbBuilder::TPB, nullptr, 0);
-    tpb->insertTag(&st, isc_tpb_write);
+    tpb->insertTag(&st, options.readOnly ? isc_tpb_read : isc_tpb_write);
     if (options.isolation == Isolation::ReadCommitted) {
         tpb->insertTag(&st, isc_tpb_read_committed);
         tpb->insertTag(&st, isc_tpb_rec_version);
@@ -177,7 +191,8 @@ std::unique_ptr<Attachment> Attachment::attach(const std::string& location, cons
     try {
         Status st;
         const auto dpb = buildDpb(params, false);
-        auto* att = dispatcher()->attachDatabase(&st, location.c_str(), unsigned(dpb.size()), dpb.data());
+        const std::string path = clientLocation(location);
+        auto* att = dispatcher()->attachDatabase(&st, path.c_str(), unsigned(dpb.size()), dpb.data());
         return std::unique_ptr<Attachment>(new Attachment(att));
     } catch (const FbException& e) {
         rethrow(e);
@@ -189,7 +204,8 @@ std::unique_ptr<Attachment> Attachment::create(const std::string& location, cons
     try {
         Status st;
         const auto dpb = buildDpb(params, true);
-        auto* att = dispatcher()->createDatabase(&st, location.c_str(), unsigned(dpb.size()), dpb.data());
+        const std::string path = clientLocation(location);
+        auto* att = dispatcher()->createDatabase(&st, path.c_str(), unsigned(dpb.size()), dpb.data());
         return std::unique_ptr<Attachment>(new Attachment(att));
     } catch (const FbException& e) {
         rethrow(e);

@@ -48,6 +48,8 @@ struct TransactionOptions {
     enum class Isolation { ServerDefault, ReadCommitted, Snapshot };
     Isolation isolation = Isolation::ServerDefault;
     bool waitOnLocks = true;
+    // A read-only read-committed transaction costs the server no write at its end.
+    bool readOnly = false;
 };
 
 class Attachment;
