@@ -1,13 +1,41 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, starts the Firebird server when none runs, and runs
-# every test. Exits non-zero on any failure.
+# Installs what is missing, builds, starts the Firebird server when none runs, and runs the
+# tests. Exits non-zero on any failure.
+#   ./test.sh             every test, on the ordinary build in build/
+#   ./test.sh --sanitize  every test again, built with AddressSanitizer and
+#                         UndefinedBehaviorSanitizer in build-sanitize/
+#   ./test.sh --fuzz      each libFuzzer target of fuzz/ (clang, build-fuzz/) for a while
 set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/common.sh
 
-install_packages
-build build
-start_firebird_server
-say "Running the tests"
-cd build
-ctest --output-on-failure -j"$(nproc)"
+case "${1:-}" in
+"")
+    install_packages
+    build build
+    start_firebird_server
+    say "Running the tests"
+    cd build
+    ctest --output-on-failure -j"$(nproc)"
+    ;;
+--sanitize)
+    install_packages
+    build build-sanitize -DKALVORA_SANITIZE=ON
+    start_firebird_server
+    say "Running the tests under the sanitizers"
+    export ASAN_OPTIONS="$SANITIZER_ASAN_OPTIONS" LSAN_OPTIONS="$SANITIZER_LSAN_OPTIONS"
+    export UBSAN_OPTIONS="$SANITIZER_UBSAN_OPTIONS"
+    cd build-sanitize
+    ctest --output-on-failure -j"$(nproc)"
+    ;;
+--fuzz)
+    PACKAGES+=("${FUZZ_PACKAGES[@]}")
+    install_packages
+    CC=clang CXX=clang++ build_targets build-fuzz "-DKALVORA_FUZZ=ON" "${FUZZ_TARGETS[@]}"
+    run_fuzzers build-fuzz "${FUZZ_SECONDS:-30}"
+    ;;
+*)
+    echo "usage: $0 [--sanitize | --fuzz]" >&2
+    exit 64
+    ;;
+esac

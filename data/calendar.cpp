@@ -44,4 +44,10 @@ int daysInMonth(int year, int month)
     return int(unsigned((std::chrono::year{year} / month / std::chrono::last).day()));
 }
 
+bool isStorableDate(const Date& d)
+{
+    return d.year >= 1 && d.year <= 9999 && d.month >= 1 && d.month <= 12 && d.day >= 1 &&
+           d.day <= daysInMonth(d.year, d.month);
+}
+
 }  // namespace kalvora

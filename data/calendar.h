@@ -36,5 +36,7 @@ TimeOfDay fromTimeNumber(std::uint32_t units);
 
 bool isLeapYear(int year);
 int daysInMonth(int year, int month);
+// A real day that Firebird can store: 0001-01-01 to 9999-12-31.
+bool isStorableDate(const Date& d);
 
 }  // namespace kalvora

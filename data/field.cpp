@@ -147,8 +147,11 @@ Scaled toDecimal(const Value& value, int scale)
         return *s;
     if (auto i = std::get_if<std::int64_t>(&v))
         return {*i, 0};
-    if (auto d = std::get_if<double>(&v))
-        return {std::llround(*d * double(pow10(scale))), -scale};
+    if (auto d = std::get_if<double>(&v)) {
+        const double scaled = *d * double(pow10(scale));
+        if (scaled > -9223372036854775808.0 && scaled < 9223372036854775808.0)
+            return {std::llround(scaled), -scale};
+    }
     if (auto s = std::get_if<std::string>(&v))
         if (auto parsed = parseDecimal(*s))
             return *parsed;

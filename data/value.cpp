@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
 namespace kalvora {
 
@@ -20,8 +21,8 @@ std::int64_t power10(int n)
     return p;
 }
 
-// Rounds half away from zero when dropping decimals.
-std::int64_t rescale(const Scaled& s, int scale)
+// Rounds half away from zero when dropping decimals; nothing when the result passes 64 bits.
+std::optional<std::int64_t> rescale(const Scaled& s, int scale)
 {
     if (s.scale == scale)
         return s.value;
@@ -33,7 +34,18 @@ std::int64_t rescale(const Scaled& s, int scale)
             return q + (s.value < 0 ? -1 : 1);
         return q;
     }
-    return s.value * power10(s.scale - scale);
+    std::int64_t out = 0;
+    if (__builtin_mul_overflow(s.value, power10(s.scale - scale), &out))
+        return std::nullopt;
+    return out;
+}
+
+// The nearest whole number; nothing for one beyond 64 bits, or no number at all.
+std::optional<std::int64_t> rounded(double d)
+{
+    if (!(d > -9223372036854775808.0 && d < 9223372036854775808.0))
+        return std::nullopt;
+    return std::llround(d);
 }
 
 std::string scaledText(const Scaled& s)
@@ -116,44 +128,55 @@ std::string Value::asText() const
 
 std::int64_t Value::asInteger() const
 {
+    const auto fits = [this](std::optional<std::int64_t> v) {
+        if (!v)
+            throw Error("'" + asText() + "' is not a valid integer value");
+        return *v;
+    };
     return std::visit(
-        [this](const auto& x) -> std::int64_t {
+        [&](const auto& x) -> std::int64_t {
             using T = std::decay_t<decltype(x)>;
             if constexpr (std::is_same_v<T, std::monostate>)
                 return 0;
             else if constexpr (std::is_same_v<T, std::int64_t>)
                 return x;
             else if constexpr (std::is_same_v<T, Scaled>)
-                return rescale(x, 0);
+                return fits(rescale(x, 0));
             else if constexpr (std::is_same_v<T, double>)
-                return std::llround(x);
+                return fits(rounded(x));
             else if constexpr (std::is_same_v<T, std::string>)
                 return parseInteger(x);
             else if constexpr (std::is_same_v<T, bool>)
                 return x ? 1 : 0;
             else
-                throw Error("'" + asText() + "' is not a valid integer value");
+                return fits(std::nullopt);
         },
         v_);
 }
 
+// Currency holds ±922337203685477.5807: a larger amount is refused, never wrapped around.
 std::int64_t Value::asCurrency() const
 {
+    const auto fits = [this](std::optional<std::int64_t> v) {
+        if (!v)
+            throw Error("'" + asText() + "' is not a valid currency value");
+        return *v;
+    };
     return std::visit(
-        [this](const auto& x) -> std::int64_t {
+        [&](const auto& x) -> std::int64_t {
             using T = std::decay_t<decltype(x)>;
             if constexpr (std::is_same_v<T, std::monostate>)
                 return 0;
             else if constexpr (std::is_same_v<T, std::int64_t>)
-                return x * 10000;
+                return fits(rescale(Scaled{x, 0}, -4));
             else if constexpr (std::is_same_v<T, Scaled>)
-                return rescale(x, -4);
+                return fits(rescale(x, -4));
             else if constexpr (std::is_same_v<T, double>)
-                return std::llround(x * 10000.0);
+                return fits(rounded(x * 10000.0));
             else if constexpr (std::is_same_v<T, std::string>)
-                return std::llround(parseDouble(x) * 10000.0);
+                return fits(rounded(parseDouble(x) * 10000.0));
             else
-                throw Error("'" + asText() + "' is not a valid currency value");
+                return fits(std::nullopt);
         },
         v_);
 }

@@ -45,3 +45,50 @@ start_firebird_server() {
     echo "The Firebird server did not start" >&2
     return 1
 }
+
+# ---------------------------------------------------------------------------- test.sh modes
+
+FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+FUZZ_TARGETS=(fuzz_servers fuzz_registry_file fuzz_error_messages fuzz_scrambler fuzz_statements fuzz_selection)
+
+# The sanitizers stop at the first report (the fuzzers too). Firebird's libraries keep some
+# memory to the end of the process, so leaks are checked with them suppressed (scripts/lsan.supp).
+SANITIZER_ASAN_OPTIONS="abort_on_error=1:detect_leaks=1"
+SANITIZER_LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
+SANITIZER_UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+
+# build_targets DIR "CMAKE OPTIONS" TARGET...
+build_targets() {
+    local dir=$1 options=$2
+    shift 2
+    say "Building in $dir: $*"
+    # shellcheck disable=SC2086  # the options are words
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo $options >/dev/null
+    cmake --build "$dir" -j"$(nproc)" --target "$@"
+}
+
+# run_fuzzers DIR SECONDS: each target for SECONDS on a scratch corpus seeded from
+# fuzz/corpus/<target>/ (left unchanged); a crash keeps its input in DIR/artifacts/.
+run_fuzzers() {
+    local dir=$1 seconds=$2 t failed=()
+    mkdir -p "$dir/artifacts"
+    for t in "${FUZZ_TARGETS[@]}"; do
+        say "Fuzzing $t for ${seconds}s"
+        rm -rf "$dir/corpus/$t"
+        mkdir -p "$dir/corpus/$t"
+        if ! ASAN_OPTIONS="$SANITIZER_ASAN_OPTIONS" LSAN_OPTIONS="$SANITIZER_LSAN_OPTIONS" \
+                UBSAN_OPTIONS="$SANITIZER_UBSAN_OPTIONS" "$dir/fuzz/$t" -max_total_time="$seconds" \
+                -print_final_stats=1 -artifact_prefix="$dir/artifacts/$t-" "$dir/corpus/$t" "fuzz/corpus/$t" \
+                >"$dir/$t.log" 2>&1; then
+            tail -n 40 "$dir/$t.log"
+            failed+=("$t")
+        else
+            grep -E '^(Done|stat::number_of_executed_units)' "$dir/$t.log" || true
+        fi
+    done
+    if [ ${#failed[@]} -ne 0 ]; then
+        echo "Fuzzing found crashes in: ${failed[*]}; inputs in $dir/artifacts/ (keep each, once fixed," \
+             "in fuzz/corpus/<target>/)" >&2
+        return 1
+    fi
+}

@@ -23,8 +23,11 @@ std::vector<std::string> readServerList(const std::string& directory)
     std::ifstream file(installationFile(directory, "SERVIDORES.cfg"), std::ios::binary);
     if (!file)
         return {};
-    const std::string content{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    return parseServerList({std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()});
+}
 
+std::vector<std::string> parseServerList(const std::string& content)
+{
     std::vector<std::string> entries;
     std::size_t begin = 0;
     for (std::size_t i = 0; i < content.size(); ++i) {

@@ -9,5 +9,7 @@ namespace kalvora {
 // order, blank and repeated lines included. CR LF, LF and a lone CR each end a line; a NUL
 // ends the entry's text. An unreadable file gives no entries.
 std::vector<std::string> readServerList(const std::string& directory);
+// The same entries from the file's bytes.
+std::vector<std::string> parseServerList(const std::string& content);
 
 }  // namespace kalvora

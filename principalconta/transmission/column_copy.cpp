@@ -1,12 +1,25 @@
 #include "principalconta/transmission/column_copy.h"
 
+#include "ui/errors.h"
+
 namespace kalvora {
+
+const Value& sourceColumn(const Query& origen, RowStore& destino, int i)
+{
+    if (std::size_t(i) < origen.fieldCount())
+        return origen.field(std::size_t(i));
+    // The tables are copied by position, so the user has to line them up, not the program.
+    const std::string table = origen.fieldCount() > 0 ? origen.column(0).relation : std::string();
+    throw Error("La tabla " + table + " de la base de datos destino tiene " +
+                std::to_string(destino.fieldCount()) + " columnas y la de origen solo " +
+                std::to_string(origen.fieldCount()) + ": las dos deben tener las mismas columnas en el mismo orden.");
+}
 
 void copiar_campos(RowStore& destino, const Query& origen)
 {
     const int count = destino.fieldCount();
     for (int i = 0; i < count; ++i) {
-        const Value& value = origen.field(std::size_t(i));
+        const Value& value = sourceColumn(origen, destino, i);
         Field target = destino.field(i);
         if (target.def().type == FieldType::FmtBcd)
             target.setCurrency(value.asCurrency());

@@ -10,4 +10,8 @@ namespace kalvora {
 // fewer columns than the destination or a value does not fit its column.
 void copiar_campos(RowStore& destino, const Query& origen);
 
+// Source column i for destination column i; raises, naming the table, when the source table
+// has fewer columns than the destination's.
+const Value& sourceColumn(const Query& origen, RowStore& destino, int i);
+
 }  // namespace kalvora

@@ -10,11 +10,20 @@
 #include "principalconta/transmission/selection.h"
 #include "principalconta/transmission/sql_text.h"
 #include "principalconta/transmission/voucher_replication.h"
+#include "settings/picture.h"
+#include "settings/regional_formats.h"
 #include "ui/text.h"
 
 namespace kalvora {
 
 namespace {
+
+std::string dateRangeRefusal()
+{
+    const std::string picture = regionalFormats().shortDate;
+    return ansi("Las fechas Desde y Hasta deben ser días válidos entre el ") + formatDate({1, 1, 1}, picture) +
+           " y el " + formatDate({9999, 12, 31}, picture) + ".";
+}
 
 // CONF_VALOR of one CONFIGURACION row; "" when there is none.
 std::string readSetting(RowStore& store, const schema::Setting& setting)
@@ -128,6 +137,11 @@ TransmissionSummary SpeedButton1Click(Componentes& c, Dialogs& dialogs, Progress
     TransmissionSummary summary;
     if (companiaDestino.empty()) {
         dialogs.message(ansi("Debe indicar las compañías origen y destino."));
+        return summary;
+    }
+    // A day the database cannot hold would only fail later, in English, after connecting.
+    if (!isStorableDate(desde) || !isStorableDate(hasta)) {
+        dialogs.message(dateRangeRefusal());
         return summary;
     }
     progress.show();

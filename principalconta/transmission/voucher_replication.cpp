@@ -5,6 +5,7 @@
 #include "principalconta/transmission/column_copy.h"
 #include "principalconta/transmission/commands.h"
 #include "principalconta/transmission/sql_text.h"
+#include "ui/errors.h"
 
 namespace kalvora {
 
@@ -43,7 +44,7 @@ bool insertHeader(RunContext& run, std::int64_t& key)
     const Query& source = run.c.QCopia;
     header.insert();
     for (int i = 0; i < header.fieldCount(); ++i)
-        header.field(i).setValue(source.field(std::size_t(i)));
+        header.field(i).setValue(sourceColumn(source, header, i));
     header.field(kPosCero).setInteger(0);
 
     openDestination(run.c.CIdfact, "select * from cambie_id_comproba");
@@ -63,27 +64,43 @@ bool insertHeader(RunContext& run, std::int64_t& key)
     return true;
 }
 
+void deleteCopy(Componentes& c, const std::string& key)
+{
+    executeDestination(c.CDestino, "delete FROM COMPROBANTE_DETALLE WHERE ENCO_CONSEC = " + key);
+    executeDestination(c.CDestino, "delete FROM COMPROBANTE_ENCABEZADO WHERE ENCO_CONSEC = " + key);
+}
+
 // One apply per line; the first line refused removes the lines stored so far and the header.
+// So does an error that stops the run here: a voucher is never left with part of its lines.
 void copyLines(RunContext& run, std::int64_t key, const std::string& iddoc)
 {
     Componentes& c = run.c;
     const std::string destinationKey = std::to_string(key);
-    openDestination(c.CDestino, "SELECT * FROM COMPROBANTE_DETALLE WHERE ENCO_CONSEC = " + destinationKey);
-    openSource(c.QCopiadet, "select * from comprobante_detalle where enco_consec = " + iddoc);
-    while (!c.QCopiadet.eof() && !run.entryFailed) {
-        c.CDestino.insert();
-        copiar_campos(c.CDestino, c.QCopiadet);
-        c.CDestino.field(kPosConsec).setInteger(key);
-        c.CDestino.post();
-        run.entryFailed = c.CDestino.applyUpdates(0) != 0;
-        c.QCopiadet.next();
+    try {
+        openDestination(c.CDestino, "SELECT * FROM COMPROBANTE_DETALLE WHERE ENCO_CONSEC = " + destinationKey);
+        openSource(c.QCopiadet, "select * from comprobante_detalle where enco_consec = " + iddoc);
+        while (!c.QCopiadet.eof() && !run.entryFailed) {
+            c.CDestino.insert();
+            copiar_campos(c.CDestino, c.QCopiadet);
+            c.CDestino.field(kPosConsec).setInteger(key);
+            c.CDestino.post();
+            run.entryFailed = c.CDestino.applyUpdates(0) != 0;
+            c.QCopiadet.next();
+        }
+    } catch (...) {
+        c.QCopiadet.close();
+        try {
+            deleteCopy(c, destinationKey);
+        } catch (const Error&) {
+            // The destination is out of reach: the entry stays pending and the next run
+            // replaces what is left of this copy.
+        }
+        throw;
     }
     c.QCopiadet.close();
     c.CDestino.close();
-    if (run.entryFailed) {
-        executeDestination(c.CDestino, "delete FROM COMPROBANTE_DETALLE WHERE ENCO_CONSEC = " + destinationKey);
-        executeDestination(c.CDestino, "delete FROM COMPROBANTE_ENCABEZADO WHERE ENCO_CONSEC = " + destinationKey);
-    }
+    if (run.entryFailed)
+        deleteCopy(c, destinationKey);
 }
 
 }  // namespace

@@ -1,12 +1,12 @@
 #include "principalconta/transmission/transmission.h"
 
+#include "support/destination_contents.h"
 #include "support/scratch.h"
 #include "support/transmission_fixture.h"
 #include "ui/scripted_dialogs.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <spawn.h>
@@ -18,6 +18,7 @@ namespace kalvora {
 namespace {
 
 using test::Account;
+using test::destinationContents;
 using test::ThirdParty;
 using test::Voucher;
 using test::VoucherLine;
@@ -81,42 +82,6 @@ TransmissionSummary transmit(const test::TransmissionSite& site, Progress& progr
     ScriptedDialogs dialogs;
     auto c = site.connect(dialogs);
     return SpeedButton1Click(*c, dialogs, progress, test::TransmissionSite::kDestination, kDay, kDay);
-}
-
-// Every row of the copied tables as text, vouchers and their lines by type, prefix and
-// number instead of the key each destination gives them; sorted.
-std::vector<std::string> destinationContents(const std::string& location)
-{
-    auto rowsOf = [&](const std::string& table, const std::string& sql, std::size_t keyColumn) {
-        std::vector<std::string> out;
-        for (const auto& row : test::query(location, sql).rows) {
-            std::string text = table;
-            for (std::size_t i = 0; i < row.size(); ++i)
-                if (i != keyColumn)
-                    text += row[i].isNull() ? std::string("|null") : "|" + row[i].asText();
-            out.push_back(text);
-        }
-        return out;
-    };
-    constexpr std::size_t none = std::size_t(-1);
-    std::vector<std::string> all = rowsOf("header", "select * from comprobante_encabezado", 0);
-    for (auto& rows : {rowsOf("line",
-                              "select e.tico_cod, e.prco_pref, e.enco_numero, d.* from comprobante_detalle d"
-                              " join comprobante_encabezado e on e.enco_consec = d.enco_consec",
-                              3),
-                       rowsOf("account", "select * from cuentas", none),
-                       rowsOf("third party", "select * from terceros", none)})
-        all.insert(all.end(), rows.begin(), rows.end());
-    std::sort(all.begin(), all.end());
-    return all;
-}
-
-std::string flags(const std::string& location)
-{
-    std::string out;
-    for (const auto& row : test::query(location, "select audi_envio from auditoria order by audi_id").rows)
-        out += row[0].asText();
-    return out;
 }
 
 // Re-executes this test binary for the run that gets killed; returns its wait status.
@@ -190,8 +155,8 @@ TEST(CrashConvergence, AKilledRunFinishedLaterLeavesWhatAnUninterruptedRunLeaves
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "wait status " << status;
 
     EXPECT_EQ(site.journalLines("ENVIO.TXT").size(), 8u);
-    EXPECT_EQ(flags(site.source("AAA")), "SSSSS") << "committed when the second target connected";
-    EXPECT_EQ(flags(site.source("BBB")), "NNNNNN") << "lost with the killed process";
+    EXPECT_EQ(test::sentFlags(site.source("AAA")), "SSSSS") << "committed when the second target connected";
+    EXPECT_EQ(test::sentFlags(site.source("BBB")), "NNNNNN") << "lost with the killed process";
     EXPECT_NE(destinationContents(site.destination()), expected);
 
     NoProgress progress;
@@ -200,7 +165,7 @@ TEST(CrashConvergence, AKilledRunFinishedLaterLeavesWhatAnUninterruptedRunLeaves
     EXPECT_EQ(destinationContents(site.destination()), expected);
     EXPECT_EQ(test::query(site.destination(), "select * from comprobante_encabezado").rows.size(), 6u)
         << "every voucher once";
-    EXPECT_EQ(flags(site.source("BBB")), "SSSSSS");
+    EXPECT_EQ(test::sentFlags(site.source("BBB")), "SSSSSS");
 }
 
 }  // namespace
