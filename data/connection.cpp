@@ -7,9 +7,7 @@
 
 namespace kalvora {
 
-namespace {
-
-fb::AttachParams attachParams(const ParameterList& params)
+fb::AttachParams credentials(const ParameterList& params)
 {
     fb::AttachParams out;
     if (auto user = params.get("User_Name")) {
@@ -22,6 +20,8 @@ fb::AttachParams attachParams(const ParameterList& params)
     }
     return out;
 }
+
+namespace {
 
 bool sameText(const std::string& a, const std::string& b)
 {
@@ -55,7 +55,7 @@ void Connection::connect()
 {
     if (attachment_)
         return;
-    attachment_ = fb::Attachment::attach(database_, attachParams(params_));
+    attachment_ = fb::Attachment::attach(database_, credentials(params_));
 }
 
 void Connection::disconnect()

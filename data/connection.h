@@ -14,6 +14,9 @@ namespace kalvora {
 class Query;
 class DirectTransaction;
 
+// The user name and password entries of a parameter list, as the client takes them.
+fb::AttachParams credentials(const ParameterList& params);
+
 class Connection {
 public:
     Connection();

@@ -68,15 +68,7 @@ void DestinationConnection::open()
 {
     if (attachment_)
         return;
-    fb::AttachParams attach;
-    if (auto user = params_.get("User_Name")) {
-        attach.user = *user;
-        attach.hasUser = true;
-    }
-    if (auto password = params_.get("Password")) {
-        attach.password = *password;
-        attach.hasPassword = true;
-    }
+    fb::AttachParams attach = credentials(params_);
     attach.charset = params_.get("ServerCharSet").value_or("");
     attachment_ = fb::Attachment::attach(params_.get("Database").value_or(""), attach);
 }

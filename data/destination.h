@@ -1,6 +1,7 @@
 #pragma once
 // The destination company connection: every statement outside an explicit transaction
 // commits by itself; an apply runs in the one explicit transaction it starts.
+#include "data/connection.h"
 #include "data/firebird.h"
 #include "data/parameters.h"
 #include "data/statement_cache.h"
