@@ -9,8 +9,11 @@
 #include "ui/guard.h"
 #include "ui/text.h"
 
+#include <clocale>
+
 #include <unistd.h>
 
+#include <clocale>
 #include <cstdlib>
 #include <iostream>
 
@@ -74,6 +77,8 @@ std::vector<std::string> argumentsOf(int argc, char* argv[])
 
 int main(int argc, char* argv[])
 {
+    // The client names database files in the user's locale, as the window's toolkit does.
+    std::setlocale(LC_CTYPE, "");
     BatchOptions options;
     try {
         const char* password = std::getenv("KALVORA_PASSWORD");
