@@ -9,8 +9,6 @@
 #include "ui/guard.h"
 #include "ui/text.h"
 
-#include <clocale>
-
 #include <unistd.h>
 
 #include <clocale>
