@@ -79,7 +79,6 @@ struct RowStore::Impl {
     std::vector<FieldDef> fields;
     std::vector<Record> rows;  // top-level stores only
     std::vector<Record> deleted;
-    std::vector<Record> baseline;
     int current = 0;
     bool eof = true;
     bool bof = true;
@@ -250,7 +249,6 @@ void RowStore::open()
             loadNested(r, fresh.fields);
     }
     fresh.lastSent = sql;
-    fresh.baseline = fresh.rows;
     fresh.eof = fresh.rows.empty();
     fresh.bof = true;
     fresh.detailSql = impl_->detailSql;
@@ -617,8 +615,23 @@ void RowStore::cancelUpdates()
     if (nested_)
         nested_->cancel();
     cancel();
-    impl_->rows = impl_->baseline;
-    impl_->deleted.clear();
+    // Back to what the database holds: the log is undone rather than a copy kept, so an
+    // apply never has to copy every row. Deleted rows come back at the end.
+    auto revert = [](std::vector<Record>& list, std::vector<Record>& deleted) {
+        std::erase_if(list, [](const Record& r) { return r.status == Record::Status::Inserted; });
+        for (auto& d : deleted)
+            list.push_back(std::move(d));
+        deleted.clear();
+        for (auto& r : list) {
+            r.values = r.old;
+            r.assigned.assign(r.values.size(), false);
+            r.status = Record::Status::Unchanged;
+            r.seq = 0;
+        }
+    };
+    revert(impl_->rows, impl_->deleted);
+    for (auto& r : impl_->rows)
+        revert(r.nested, r.nestedDeleted);
     impl_->current = std::clamp(impl_->current, 0, std::max(0, int(impl_->rows.size()) - 1));
     impl_->eof = impl_->rows.empty();
     if (nested_)
@@ -862,26 +875,6 @@ void RowStore::markApplied(const std::vector<const Record*>& stored)
     for (auto& d : impl_->deleted)
         std::erase_if(d.nestedDeleted, wasStored);
     std::erase_if(impl_->deleted, [&](const Record& r) { return wasStored(r) && r.nestedDeleted.empty(); });
-
-    // What the database now holds, for a later cancel: changes still pending are undone.
-    auto revert = [](std::vector<Record>& list, std::vector<Record>& deleted) {
-        std::erase_if(list, [](const Record& r) { return r.status == Record::Status::Inserted; });
-        for (auto& d : deleted)
-            list.push_back(d);
-        for (auto& r : list) {
-            r.values = r.old;
-            r.assigned.assign(r.values.size(), false);
-            r.status = Record::Status::Unchanged;
-            r.seq = 0;
-        }
-    };
-    impl_->baseline = impl_->rows;
-    std::vector<Record> pendingDeletes = impl_->deleted;
-    revert(impl_->baseline, pendingDeletes);
-    for (auto& r : impl_->baseline) {
-        revert(r.nested, r.nestedDeleted);
-        r.nestedDeleted.clear();
-    }
 }
 
 void RowStore::execute()
