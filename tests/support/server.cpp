@@ -1,5 +1,7 @@
 #include "support/server.h"
 
+#include "principalconta/transmission/sql_text.h"
+
 #include "ui/errors.h"
 
 #include <atomic>
@@ -14,17 +16,6 @@ namespace kalvora::test {
 namespace {
 
 constexpr const char* kPasswordFile = "/etc/firebird/3.0/SYSDBA.password";
-
-std::string quoted(const std::string& text)
-{
-    std::string out = "'";
-    for (char c : text) {
-        out += c;
-        if (c == '\'')
-            out += '\'';
-    }
-    return out + "'";
-}
 
 }  // namespace
 
