@@ -5,6 +5,7 @@
 #include "data/firebird.h"
 #include "data/row_store.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -34,50 +35,77 @@ std::vector<Value> rowValues(int i)
             Value(Date{2026, 12, 1 + i % 28}), Value(Scaled{i * 12345LL, -4}), Value(Scaled{i % 10000, -2})};
 }
 
-double rowStoreSeconds(const std::string& location, int n)
-{
-    DestinationConnection db;
-    db.setParam("Database", location);
-    db.setParam("User_Name", "SYSDBA");
-    RowStore store("CDestino", std::make_unique<DestinationSource>(db), {"PDestino"});
-    store.setCommandText("SELECT * FROM MEDIDA WHERE ID = -1");
-    store.open();
-    const auto start = Clock::now();
-    for (int i = 0; i < n; ++i) {
-        store.insert();
-        const auto values = rowValues(i);
-        for (int f = 0; f < int(values.size()); ++f)
-            store.field(f).setValue(values[std::size_t(f)]);
-        store.post();
-        if (store.applyUpdates(0) != 0)
-            throw std::runtime_error("apply failed");
+// Inserts rows [from, to) through the row store, one apply each.
+class RowStoreWriter {
+public:
+    explicit RowStoreWriter(const std::string& location)
+    {
+        db_.setParam("Database", location);
+        db_.setParam("User_Name", "SYSDBA");
+        store_.setCommandText("SELECT * FROM MEDIDA WHERE ID = -1");
+        store_.open();
     }
+
+    void write(int from, int to)
+    {
+        for (int i = from; i < to; ++i) {
+            store_.insert();
+            const auto values = rowValues(i);
+            for (int f = 0; f < int(values.size()); ++f)
+                store_.field(f).setValue(values[std::size_t(f)]);
+            store_.post();
+            if (store_.applyUpdates(0) != 0)
+                throw std::runtime_error("apply failed");
+        }
+    }
+
+private:
+    DestinationConnection db_;
+    RowStore store_{"CDestino", std::make_unique<DestinationSource>(db_), {"PDestino"}};
+};
+
+// Inserts rows [from, to) through the bare client API, one transaction each.
+class BareWriter {
+public:
+    explicit BareWriter(const std::string& location) : att_(fb::Attachment::attach(location, sysdba()))
+    {
+        options_.isolation = fb::TransactionOptions::Isolation::ReadCommitted;
+        fb::Transaction tr(*att_, options_);
+        insert_ = std::make_unique<fb::Statement>(
+            *att_, tr, "insert into MEDIDA (ID, CODIGO, NOMBRE, FECHA, VALOR, TASA) values (?, ?, ?, ?, ?, ?)");
+        tr.commit();
+    }
+
+    ~BareWriter()
+    {
+        insert_.reset();
+        att_->detach();
+    }
+
+    void write(int from, int to)
+    {
+        for (int i = from; i < to; ++i) {
+            fb::Transaction tr(*att_, options_);
+            insert_->execute(tr, rowValues(i));
+            tr.commit();
+        }
+    }
+
+private:
+    std::unique_ptr<fb::Attachment> att_;
+    fb::TransactionOptions options_;
+    std::unique_ptr<fb::Statement> insert_;
+};
+
+template <typename Writer>
+double timed(Writer& writer, int from, int to)
+{
+    const auto start = Clock::now();
+    writer.write(from, to);
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-double bareSeconds(const std::string& location, int n)
-{
-    auto att = fb::Attachment::attach(location, sysdba());
-    fb::TransactionOptions options;
-    options.isolation = fb::TransactionOptions::Isolation::ReadCommitted;
-    std::unique_ptr<fb::Statement> insert;
-    {
-        fb::Transaction tr(*att, options);
-        insert = std::make_unique<fb::Statement>(
-            *att, tr, "insert into MEDIDA (ID, CODIGO, NOMBRE, FECHA, VALOR, TASA) values (?, ?, ?, ?, ?, ?)");
-        tr.commit();
-    }
-    const auto start = Clock::now();
-    for (int i = 0; i < n; ++i) {
-        fb::Transaction tr(*att, options);
-        insert->execute(tr, rowValues(i));
-        tr.commit();
-    }
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    insert.reset();
-    att->detach();
-    return seconds;
-}
+constexpr int kBlock = 50;
 
 }  // namespace
 
@@ -91,8 +119,16 @@ int main(int argc, char** argv)
         const std::string b = (dir / "bare.fdb").string();
         ddl::createDatabase(a, sysdba(), kTable);
         ddl::createDatabase(b, sysdba(), kTable);
-        const double bare = bareSeconds(b, n);
-        const double store = rowStoreSeconds(a, n);
+        // Alternating blocks, so that both sides see the same swings of the disk.
+        RowStoreWriter storeWriter(a);
+        BareWriter bareWriter(b);
+        double bare = 0;
+        double store = 0;
+        for (int from = 0; from < n; from += kBlock) {
+            const int to = std::min(n, from + kBlock);
+            bare += timed(bareWriter, from, to);
+            store += timed(storeWriter, from, to);
+        }
         std::printf("rows                        %d\n", n);
         std::printf("bare client, 1 tx per row   %.3f s  (%.0f rows/s)\n", bare, n / bare);
         std::printf("row store, 1 apply per row  %.3f s  (%.0f rows/s)\n", store, n / store);
