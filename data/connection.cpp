@@ -77,9 +77,9 @@ fb::Attachment& Connection::attachment()
     return *attachment_;
 }
 
-fb::Statement& Connection::statement(fb::Transaction& tr, const std::string& sql)
+BoundStatement Connection::statement(fb::Transaction& tr, const std::string& sql, std::vector<Value> params)
 {
-    return statements_.get(attachment(), tr, sql);
+    return statements_.get(attachment(), tr, sql, std::move(params));
 }
 
 // ---------------------------------------------------------------------------- DirectTransaction

@@ -38,8 +38,8 @@ public:
 
     // Connects first when needed.
     fb::Attachment& attachment();
-    // Reused by text while the attachment lives.
-    fb::Statement& statement(fb::Transaction& tr, const std::string& sql);
+    // Reused by text (or by shape, see StatementCache) while the attachment lives.
+    BoundStatement statement(fb::Transaction& tr, const std::string& sql, std::vector<Value> params = {});
 
 private:
     friend class DirectTransaction;

@@ -91,27 +91,27 @@ void DestinationConnection::close()
 }
 
 template <typename F>
-auto DestinationConnection::run(const std::string& sql, bool readOnly, F&& body)
+auto DestinationConnection::run(const std::string& sql, const std::vector<Value>& params, bool readOnly, F&& body)
 {
     open();
     if (explicit_)
-        return body(statements_.get(*attachment_, *explicit_, sql), *explicit_);
+        return body(statements_.get(*attachment_, *explicit_, sql, params), *explicit_);
     fb::TransactionOptions options = options_;
     options.readOnly = readOnly;
     fb::Transaction tr(*attachment_, options);
-    auto result = body(statements_.get(*attachment_, tr, sql), tr);
+    auto result = body(statements_.get(*attachment_, tr, sql, params), tr);
     tr.commit();
     return result;
 }
 
 fb::Rows DestinationConnection::select(const std::string& sql, const std::vector<Value>& params, bool mayWrite)
 {
-    return run(sql, !mayWrite, [&](fb::Statement& s, fb::Transaction& tr) { return s.fetchAll(tr, params); });
+    return run(sql, params, !mayWrite, [](BoundStatement s, fb::Transaction& tr) { return s.fetchAll(tr); });
 }
 
 std::uint64_t DestinationConnection::execute(const std::string& sql, const std::vector<Value>& params)
 {
-    return run(sql, false, [&](fb::Statement& s, fb::Transaction& tr) { return s.execute(tr, params); });
+    return run(sql, params, false, [](BoundStatement s, fb::Transaction& tr) { return s.execute(tr); });
 }
 
 void DestinationConnection::startTransaction()

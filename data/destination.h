@@ -45,7 +45,7 @@ private:
     // Read from the parameters when they change, not at every statement.
     fb::TransactionOptions readOptions() const;
     template <typename F>
-    auto run(const std::string& sql, bool readOnly, F&& body);
+    auto run(const std::string& sql, const std::vector<Value>& params, bool readOnly, F&& body);
 
     ParameterList params_;
     fb::TransactionOptions options_;

@@ -166,6 +166,7 @@ std::vector<Column> describe(Firebird::IMessageMetadata* meta)
         c.subType = meta->getSubType(&st, i);
         c.scale = meta->getScale(&st, i);
         c.length = meta->getLength(&st, i);
+        c.charSet = int(meta->getCharSet(&st, i));
         c.nullable = meta->isNullable(&st, i);
         out.push_back(std::move(c));
     }
@@ -325,7 +326,8 @@ Statement::Statement(Attachment& attachment, Transaction& tr, const std::string&
         out_ = stmt_->getOutputMetadata(&st);
         in_ = stmt_->getInputMetadata(&st);
         columns_ = describe(out_);
-        paramCount_ = in_->getCount(&st);
+        parameters_ = describe(in_);
+        paramCount_ = parameters_.size();
         hasCursor_ = (stmt_->getFlags(&st) & Firebird::IStatement::FLAG_HAS_CURSOR) != 0;
     } catch (const FbException& e) {
         if (in_)

@@ -21,6 +21,7 @@ struct Column {
     int subType = 0;
     int scale = 0;
     unsigned length = 0;   // bytes
+    int charSet = 0;       // Firebird's number of the character set; 0 (NONE) for non-text
     bool nullable = true;
 };
 
@@ -78,6 +79,8 @@ public:
     Statement& operator=(const Statement&) = delete;
 
     const std::vector<Column>& columns() const { return columns_; }
+    // The parameters as the server expects them.
+    const std::vector<Column>& parameters() const { return parameters_; }
     std::size_t parameterCount() const { return paramCount_; }
     bool returnsRows() const { return hasCursor_; }
 
@@ -96,6 +99,7 @@ private:
     Firebird::IMessageMetadata* out_ = nullptr;
     Firebird::IMessageMetadata* in_ = nullptr;
     std::vector<Column> columns_;
+    std::vector<Column> parameters_;
     std::size_t paramCount_ = 0;
     bool hasCursor_ = false;
 };

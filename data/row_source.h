@@ -41,12 +41,12 @@ public:
     fb::Rows read(const std::string& sql, const std::vector<Value>& params, bool) override
     {
         auto& tr = transaction_.ensureStarted();
-        return connection_.statement(tr, sql).fetchAll(tr, params);
+        return connection_.statement(tr, sql, params).fetchAll(tr);
     }
     std::uint64_t execute(const std::string& sql, const std::vector<Value>& params) override
     {
         auto& tr = transaction_.ensureStarted();
-        return connection_.statement(tr, sql).execute(tr, params);
+        return connection_.statement(tr, sql, params).execute(tr);
     }
     DestinationConnection* destination() override { return nullptr; }
 
