@@ -42,6 +42,7 @@ void DestinationConnection::setParam(const std::string& name, const std::string&
 {
     params_.set(name, value);
     options_ = readOptions();
+    endReader();
 }
 
 DestinationConnection::~DestinationConnection()
@@ -78,6 +79,7 @@ void DestinationConnection::close()
     if (!attachment_)
         return;
     statements_.clear();
+    endReader();
     if (explicit_) {
         auto tr = std::move(explicit_);
         try {
@@ -98,6 +100,17 @@ auto DestinationConnection::run(const std::string& sql, const std::vector<Value>
         return body(statements_.get(*attachment_, *explicit_, sql, params), *explicit_);
     fb::TransactionOptions options = options_;
     options.readOnly = readOnly;
+    if (readOnly && readsHeld_ && options.isolation == fb::TransactionOptions::Isolation::ReadCommitted) {
+        if (!reader_)
+            reader_ = std::make_unique<fb::Transaction>(*attachment_, options);
+        try {
+            return body(statements_.get(*attachment_, *reader_, sql, params), *reader_);
+        } catch (const Error&) {
+            // The next read starts afresh, whatever became of this transaction.
+            endReader();
+            throw;
+        }
+    }
     fb::Transaction tr(*attachment_, options);
     auto result = body(statements_.get(*attachment_, tr, sql, params), tr);
     tr.commit();
@@ -112,6 +125,24 @@ fb::Rows DestinationConnection::select(const std::string& sql, const std::vector
 std::uint64_t DestinationConnection::execute(const std::string& sql, const std::vector<Value>& params)
 {
     return run(sql, params, false, [](BoundStatement s, fb::Transaction& tr) { return s.execute(tr); });
+}
+
+void DestinationConnection::releaseReads()
+{
+    readsHeld_ = false;
+    endReader();
+}
+
+void DestinationConnection::endReader()
+{
+    if (!reader_)
+        return;
+    auto tr = std::move(reader_);
+    try {
+        tr->commit();
+    } catch (const Error&) {
+        // It only read; if the attachment is gone, so is the transaction.
+    }
 }
 
 void DestinationConnection::startTransaction()

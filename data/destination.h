@@ -33,6 +33,12 @@ public:
     fb::Rows select(const std::string& sql, const std::vector<Value>& params = {}, bool mayWrite = true);
     std::uint64_t execute(const std::string& sql, const std::vector<Value>& params = {});
 
+    // While held, the read-only selects share one read-committed transaction instead of
+    // starting and committing one each; they see the same commits. Repeatable read keeps
+    // one transaction per select, so that each still sees the latest commits.
+    void holdReads() { readsHeld_ = true; }
+    void releaseReads();
+
     void startTransaction();
     void commit();
     void rollback();
@@ -44,6 +50,7 @@ public:
 private:
     // Read from the parameters when they change, not at every statement.
     fb::TransactionOptions readOptions() const;
+    void endReader();
     template <typename F>
     auto run(const std::string& sql, const std::vector<Value>& params, bool readOnly, F&& body);
 
@@ -51,7 +58,21 @@ private:
     fb::TransactionOptions options_;
     std::unique_ptr<fb::Attachment> attachment_;
     std::unique_ptr<fb::Transaction> explicit_;
+    std::unique_ptr<fb::Transaction> reader_;
+    bool readsHeld_ = false;
     StatementCache statements_;
+};
+
+// Holds the destination's reads for a scope, such as one transmission run.
+class HeldReads {
+public:
+    explicit HeldReads(DestinationConnection& connection) : connection_(connection) { connection_.holdReads(); }
+    ~HeldReads() { connection_.releaseReads(); }
+    HeldReads(const HeldReads&) = delete;
+    HeldReads& operator=(const HeldReads&) = delete;
+
+private:
+    DestinationConnection& connection_;
 };
 
 }  // namespace kalvora

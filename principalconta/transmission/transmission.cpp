@@ -145,6 +145,7 @@ TransmissionSummary SpeedButton1Click(Componentes& c, Dialogs& dialogs, Progress
         return summary;
     }
     progress.show();
+    const HeldReads reads(c.DBEnvio);
 
     RunContext run{c, dialogs, {}, false};
     run.fecha_bloqueo = readSetting(c.CBorrar, schema::kFechaBloqueo);
