@@ -305,16 +305,8 @@ void Transaction::rollback()
 // ---------------------------------------------------------------------------- Statement
 
 struct Statement::Input {
-    Firebird::IMessageMetadata* meta = nullptr;
+    Firebird::IMessageMetadata* meta = nullptr;  // owned by the statement
     std::vector<unsigned char> buffer;
-    Input() = default;
-    Input(Input&& o) noexcept : meta(o.meta), buffer(std::move(o.buffer)) { o.meta = nullptr; }
-    Input& operator=(Input&&) = delete;
-    ~Input()
-    {
-        if (meta)
-            meta->release();
-    }
 };
 
 Statement::Statement(Attachment& attachment, Transaction& tr, const std::string& sql) : attachment_(attachment)
@@ -342,12 +334,99 @@ Statement::Statement(Attachment& attachment, Transaction& tr, const std::string&
 
 Statement::~Statement()
 {
+    if (inputMeta_)
+        inputMeta_->release();
     if (in_)
         in_->release();
     if (out_)
         out_->release();
     if (stmt_)
         stmt_->release();
+}
+
+// How one value travels: as the server declared the parameter for nulls, as its own type
+// otherwise. Text is sent at least as long as the parameter, so that rows of one statement
+// share one message layout.
+Statement::Slot Statement::slotFor(unsigned index, const Value& value) const
+{
+    const Column& declared = parameters_[index];
+    Slot slot{declared.type, declared.length, declared.scale};
+    auto text = [&](std::size_t size) {
+        if (size > 32765)
+            throw Error("A text parameter is longer than 32765 bytes");
+        const bool textual = declared.type == SQL_TEXT || declared.type == SQL_VARYING;
+        const std::size_t least = textual ? declared.length : 1;
+        slot = {SQL_VARYING, unsigned(std::max(size, std::max<std::size_t>(least, 1))), 0};
+    };
+    std::visit(
+        [&](const auto& x) {
+            using T = std::decay_t<decltype(x)>;
+            if constexpr (std::is_same_v<T, std::int64_t>) {
+                slot = {SQL_INT64, 8, 0};
+            } else if constexpr (std::is_same_v<T, Scaled>) {
+                slot = {SQL_INT64, 8, x.scale};
+            } else if constexpr (std::is_same_v<T, double>) {
+                slot = {SQL_DOUBLE, 8, 0};
+            } else if constexpr (std::is_same_v<T, std::string> || std::is_same_v<T, BlobBytes>) {
+                const std::size_t size = [&] {
+                    if constexpr (std::is_same_v<T, std::string>)
+                        return x.size();
+                    else
+                        return x.bytes.size();
+                }();
+                if (declared.type == SQL_BLOB)
+                    slot = {SQL_BLOB, unsigned(sizeof(ISC_QUAD)), 0};
+                else
+                    text(size);
+            } else if constexpr (std::is_same_v<T, Date>) {
+                slot = {SQL_TYPE_DATE, unsigned(sizeof(ISC_DATE)), 0};
+            } else if constexpr (std::is_same_v<T, TimeOfDay>) {
+                slot = {SQL_TYPE_TIME, unsigned(sizeof(ISC_TIME)), 0};
+            } else if constexpr (std::is_same_v<T, Timestamp>) {
+                slot = {SQL_TIMESTAMP, unsigned(sizeof(ISC_TIMESTAMP)), 0};
+            } else if constexpr (std::is_same_v<T, bool>) {
+                slot = {SQL_BOOLEAN, 1, 0};
+            }
+        },
+        value.storage());
+    return slot;
+}
+
+// The message layout for these slots; the last one is kept, as most calls repeat it.
+void Statement::useLayout(const std::vector<Slot>& slots)
+{
+    if (inputMeta_ && slots == inputSlots_)
+        return;
+    Status st;
+    Firebird::IMetadataBuilder* builder = in_->getBuilder(&st);
+    Firebird::IMessageMetadata* meta = nullptr;
+    try {
+        for (unsigned i = 0; i < slots.size(); ++i) {
+            builder->setType(&st, i, slots[i].type | 1);
+            builder->setLength(&st, i, slots[i].length);
+            builder->setScale(&st, i, slots[i].scale);
+            if (slots[i].type == SQL_VARYING)
+                builder->setCharSet(&st, i, 0);
+        }
+        meta = builder->getMetadata(&st);
+        builder->release();
+        builder = nullptr;
+        InputLayout layout;
+        layout.length = meta->getMessageLength(&st);
+        for (unsigned i = 0; i < slots.size(); ++i)
+            layout.offsets.push_back({meta->getOffset(&st, i), meta->getNullOffset(&st, i)});
+        if (inputMeta_)
+            inputMeta_->release();
+        inputMeta_ = meta;
+        inputSlots_ = slots;
+        inputLayout_ = std::move(layout);
+    } catch (...) {
+        if (meta)
+            meta->release();
+        if (builder)
+            builder->release();
+        throw;
+    }
 }
 
 Statement::Input Statement::bindInput(Transaction& tr, const std::vector<Value>& params)
@@ -358,111 +437,49 @@ Statement::Input Statement::bindInput(Transaction& tr, const std::vector<Value>&
     Input input;
     if (paramCount_ == 0)
         return input;
-    Status st;
-    Firebird::IMetadataBuilder* builder = in_->getBuilder(&st);
-    try {
-        for (unsigned i = 0; i < paramCount_; ++i) {
-            const unsigned declared = in_->getType(&st, i) & ~1u;
-            const Value& v = params[i];
-            auto text = [&](std::size_t size) {
-                if (size > 32765)
-                    throw Error("A text parameter is longer than 32765 bytes");
-                builder->setType(&st, i, SQL_VARYING | 1);
-                builder->setLength(&st, i, unsigned(std::max<std::size_t>(size, 1)));
-                builder->setCharSet(&st, i, 0);
-            };
-            std::visit(
-                [&](const auto& x) {
-                    using T = std::decay_t<decltype(x)>;
-                    if constexpr (std::is_same_v<T, std::monostate>) {
-                        builder->setType(&st, i, declared | 1);
-                    } else if constexpr (std::is_same_v<T, std::int64_t>) {
-                        builder->setType(&st, i, SQL_INT64 | 1);
-                        builder->setLength(&st, i, 8);
-                        builder->setScale(&st, i, 0);
-                    } else if constexpr (std::is_same_v<T, Scaled>) {
-                        builder->setType(&st, i, SQL_INT64 | 1);
-                        builder->setLength(&st, i, 8);
-                        builder->setScale(&st, i, x.scale);
-                    } else if constexpr (std::is_same_v<T, double>) {
-                        builder->setType(&st, i, SQL_DOUBLE | 1);
-                        builder->setLength(&st, i, 8);
-                        builder->setScale(&st, i, 0);
-                    } else if constexpr (std::is_same_v<T, std::string>) {
-                        if (declared == SQL_BLOB) {
-                            builder->setType(&st, i, SQL_BLOB | 1);
-                            builder->setLength(&st, i, sizeof(ISC_QUAD));
-                        } else {
-                            text(x.size());
-                        }
-                    } else if constexpr (std::is_same_v<T, BlobBytes>) {
-                        if (declared == SQL_BLOB) {
-                            builder->setType(&st, i, SQL_BLOB | 1);
-                            builder->setLength(&st, i, sizeof(ISC_QUAD));
-                        } else {
-                            text(x.bytes.size());
-                        }
-                    } else if constexpr (std::is_same_v<T, Date>) {
-                        builder->setType(&st, i, SQL_TYPE_DATE | 1);
-                        builder->setLength(&st, i, sizeof(ISC_DATE));
-                    } else if constexpr (std::is_same_v<T, TimeOfDay>) {
-                        builder->setType(&st, i, SQL_TYPE_TIME | 1);
-                        builder->setLength(&st, i, sizeof(ISC_TIME));
-                    } else if constexpr (std::is_same_v<T, Timestamp>) {
-                        builder->setType(&st, i, SQL_TIMESTAMP | 1);
-                        builder->setLength(&st, i, sizeof(ISC_TIMESTAMP));
-                    } else if constexpr (std::is_same_v<T, bool>) {
-                        builder->setType(&st, i, SQL_BOOLEAN | 1);
-                        builder->setLength(&st, i, 1);
+    std::vector<Slot> slots;
+    slots.reserve(paramCount_);
+    for (unsigned i = 0; i < paramCount_; ++i)
+        slots.push_back(slotFor(i, params[i]));
+    useLayout(slots);
+    input.meta = inputMeta_;
+    input.buffer.assign(inputLayout_.length, 0);
+    for (unsigned i = 0; i < paramCount_; ++i) {
+        unsigned char* p = input.buffer.data() + inputLayout_.offsets[i].first;
+        writeAs<short>(input.buffer.data() + inputLayout_.offsets[i].second, params[i].isNull() ? -1 : 0);
+        const bool blob = slots[i].type == SQL_BLOB;
+        std::visit(
+            [&](const auto& x) {
+                using T = std::decay_t<decltype(x)>;
+                if constexpr (std::is_same_v<T, std::int64_t>) {
+                    writeAs<std::int64_t>(p, x);
+                } else if constexpr (std::is_same_v<T, Scaled>) {
+                    writeAs<std::int64_t>(p, x.value);
+                } else if constexpr (std::is_same_v<T, double>) {
+                    writeAs<double>(p, x);
+                } else if constexpr (std::is_same_v<T, std::string> || std::is_same_v<T, BlobBytes>) {
+                    const std::string* bytes;
+                    if constexpr (std::is_same_v<T, std::string>)
+                        bytes = &x;
+                    else
+                        bytes = &x.bytes;
+                    if (blob) {
+                        writeAs<ISC_QUAD>(p, writeBlob(attachment_, tr, *bytes));
+                    } else {
+                        writeAs<std::uint16_t>(p, std::uint16_t(bytes->size()));
+                        std::memcpy(p + 2, bytes->data(), bytes->size());
                     }
-                },
-                v.storage());
-        }
-        input.meta = builder->getMetadata(&st);
-        builder->release();
-        builder = nullptr;
-        input.buffer.assign(input.meta->getMessageLength(&st), 0);
-        for (unsigned i = 0; i < paramCount_; ++i) {
-            unsigned char* p = input.buffer.data() + input.meta->getOffset(&st, i);
-            writeAs<short>(input.buffer.data() + input.meta->getNullOffset(&st, i), params[i].isNull() ? -1 : 0);
-            const bool blob = (input.meta->getType(&st, i) & ~1u) == SQL_BLOB;
-            std::visit(
-                [&](const auto& x) {
-                    using T = std::decay_t<decltype(x)>;
-                    if constexpr (std::is_same_v<T, std::int64_t>) {
-                        writeAs<std::int64_t>(p, x);
-                    } else if constexpr (std::is_same_v<T, Scaled>) {
-                        writeAs<std::int64_t>(p, x.value);
-                    } else if constexpr (std::is_same_v<T, double>) {
-                        writeAs<double>(p, x);
-                    } else if constexpr (std::is_same_v<T, std::string> || std::is_same_v<T, BlobBytes>) {
-                        const std::string* bytes;
-                        if constexpr (std::is_same_v<T, std::string>)
-                            bytes = &x;
-                        else
-                            bytes = &x.bytes;
-                        if (blob) {
-                            writeAs<ISC_QUAD>(p, writeBlob(attachment_, tr, *bytes));
-                        } else {
-                            writeAs<std::uint16_t>(p, std::uint16_t(bytes->size()));
-                            std::memcpy(p + 2, bytes->data(), bytes->size());
-                        }
-                    } else if constexpr (std::is_same_v<T, Date>) {
-                        writeAs<ISC_DATE>(p, toDayNumber(x));
-                    } else if constexpr (std::is_same_v<T, TimeOfDay>) {
-                        writeAs<ISC_TIME>(p, toTimeNumber(x));
-                    } else if constexpr (std::is_same_v<T, Timestamp>) {
-                        writeAs<ISC_TIMESTAMP>(p, ISC_TIMESTAMP{toDayNumber(x.date), toTimeNumber(x.time)});
-                    } else if constexpr (std::is_same_v<T, bool>) {
-                        *p = x ? 1 : 0;
-                    }
-                },
-                params[i].storage());
-        }
-    } catch (...) {
-        if (builder)
-            builder->release();
-        throw;
+                } else if constexpr (std::is_same_v<T, Date>) {
+                    writeAs<ISC_DATE>(p, toDayNumber(x));
+                } else if constexpr (std::is_same_v<T, TimeOfDay>) {
+                    writeAs<ISC_TIME>(p, toTimeNumber(x));
+                } else if constexpr (std::is_same_v<T, Timestamp>) {
+                    writeAs<ISC_TIMESTAMP>(p, ISC_TIMESTAMP{toDayNumber(x.date), toTimeNumber(x.time)});
+                } else if constexpr (std::is_same_v<T, bool>) {
+                    *p = x ? 1 : 0;
+                }
+            },
+            params[i].storage());
     }
     return input;
 }

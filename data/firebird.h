@@ -91,6 +91,18 @@ public:
 
 private:
     struct Input;
+    struct Slot {
+        unsigned type;
+        unsigned length;
+        int scale;
+        bool operator==(const Slot&) const = default;
+    };
+    struct InputLayout {
+        unsigned length = 0;
+        std::vector<std::pair<unsigned, unsigned>> offsets;  // value, null indicator
+    };
+    Slot slotFor(unsigned index, const Value& value) const;
+    void useLayout(const std::vector<Slot>& slots);
     Input bindInput(Transaction& tr, const std::vector<Value>& params);
     Value readColumn(Transaction& tr, const unsigned char* buffer, unsigned index);
 
@@ -100,6 +112,9 @@ private:
     Firebird::IMessageMetadata* in_ = nullptr;
     std::vector<Column> columns_;
     std::vector<Column> parameters_;
+    Firebird::IMessageMetadata* inputMeta_ = nullptr;
+    std::vector<Slot> inputSlots_;
+    InputLayout inputLayout_;
     std::size_t paramCount_ = 0;
     bool hasCursor_ = false;
 };
