@@ -414,7 +414,7 @@ void Statement::useLayout(const std::vector<Slot>& slots)
         InputLayout layout;
         layout.length = meta->getMessageLength(&st);
         for (unsigned i = 0; i < slots.size(); ++i)
-            layout.offsets.push_back({meta->getOffset(&st, i), meta->getNullOffset(&st, i)});
+            layout.offsets.emplace_back(meta->getOffset(&st, i), meta->getNullOffset(&st, i));
         if (inputMeta_)
             inputMeta_->release();
         inputMeta_ = meta;

@@ -66,9 +66,7 @@ std::optional<std::vector<Token>> scan(const std::string& sql)
                 return std::nullopt;
             tokens.push_back({c == '\'' ? Kind::Quoted : Kind::Identifier, i, j + 1});
             i = j + 1;
-        } else if (c == '?') {
-            return std::nullopt;
-        } else if (c == ':' && i + 1 < n && isWordChar(sql[i + 1])) {
+        } else if (c == '?' || (c == ':' && i + 1 < n && isWordChar(sql[i + 1]))) {
             return std::nullopt;
         } else if (isWordChar(c)) {
             std::size_t j = i;
