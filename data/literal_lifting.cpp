@@ -133,15 +133,13 @@ std::optional<Value> literalValue(const std::string& sql, const Token& token)
     return std::nullopt;
 }
 
-// The most bytes one character takes in a Firebird character set.
-unsigned bytesPerCharacter(int charSet)
+// Texts in a character set of several bytes a character are checked when converted into
+// a parameter, not when compared with a literal; only single-byte sets compare alike.
+bool singleByte(int charSet)
 {
     switch (charSet) {
-    case 3:  // UNICODE_FSS
-        return 3;
+    case 3:   // UNICODE_FSS
     case 4:   // UTF8
-    case 69:  // GB18030
-        return 4;
     case 5:   // SJIS_0208
     case 6:   // EUCJ_0208
     case 7:   // JIS_0208
@@ -151,17 +149,18 @@ unsigned bytesPerCharacter(int charSet)
     case 57:  // GB_2312
     case 67:  // GBK
     case 68:  // CP943C
-        return 2;
+    case 69:  // GB18030
+        return false;
     default:
-        return 1;
+        return true;
     }
 }
 
 bool fits(const fb::Column& parameter, const Value& value)
 {
     if (const auto* text = std::get_if<std::string>(&value.storage()))
-        return (parameter.type == SQL_TEXT || parameter.type == SQL_VARYING) &&
-               text->size() * bytesPerCharacter(parameter.charSet) <= parameter.length;
+        return (parameter.type == SQL_TEXT || parameter.type == SQL_VARYING) && singleByte(parameter.charSet) &&
+               text->size() <= parameter.length;
     if (const auto* number = std::get_if<std::int64_t>(&value.storage())) {
         if (parameter.scale != 0)
             return false;

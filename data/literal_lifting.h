@@ -22,8 +22,9 @@ struct LiftedText {
 std::optional<LiftedText> liftLiterals(const std::string& sql);
 
 // Whether running the lifted statement with these values compares exactly as the literals
-// would: text into a text parameter it fits, whole numbers into an integer of their range.
-// Anything else (a longer text, a date, a decimal) keeps the original text.
+// would: text into a single-byte text parameter it fits, whole numbers into an integer of
+// their range.
+// Anything else (a longer text, UTF8, a date, a decimal) keeps the original text.
 bool liftedValuesFit(const std::vector<fb::Column>& parameters, const std::vector<Value>& values);
 
 }  // namespace kalvora

@@ -49,7 +49,7 @@ start_firebird_server() {
 # ---------------------------------------------------------------------------- test.sh modes
 
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
-FUZZ_TARGETS=(fuzz_servers fuzz_registry_file fuzz_error_messages fuzz_scrambler fuzz_statements fuzz_selection)
+FUZZ_TARGETS=(fuzz_servers fuzz_registry_file fuzz_error_messages fuzz_scrambler fuzz_statements fuzz_selection fuzz_lifting)
 
 # The sanitizers stop at the first report (the fuzzers too). Firebird's libraries keep some
 # memory to the end of the process, so leaks are checked with them suppressed (scripts/lsan.supp).

@@ -99,8 +99,8 @@ TEST(LiteralLifting, ValuesFitOnlyParametersThatCompareThemAsTheLiteralWould)
     EXPECT_TRUE(liftedValuesFit({parameter(SQL_VARYING, 3)}, {"abc"}));
     EXPECT_TRUE(liftedValuesFit({parameter(SQL_TEXT, 3)}, {""}));
     EXPECT_FALSE(liftedValuesFit({parameter(SQL_VARYING, 3)}, {"abcd"})) << "longer than the column";
-    EXPECT_TRUE(liftedValuesFit({parameter(SQL_VARYING, 12, 0, 4)}, {"abc"})) << "UTF8: 4 bytes a character";
-    EXPECT_FALSE(liftedValuesFit({parameter(SQL_VARYING, 12, 0, 4)}, {"abcd"}));
+    EXPECT_TRUE(liftedValuesFit({parameter(SQL_VARYING, 3, 0, 53)}, {"\xD1\xE9"})) << "WIN1252";
+    EXPECT_FALSE(liftedValuesFit({parameter(SQL_VARYING, 12, 0, 4)}, {"abc"})) << "UTF8 checks what it converts";
     EXPECT_FALSE(liftedValuesFit({parameter(SQL_TYPE_DATE, 4)}, {"2026-12-09"}));
     EXPECT_FALSE(liftedValuesFit({parameter(SQL_LONG, 4)}, {"5"}));
 
