@@ -4,10 +4,12 @@
 // floor of any design that commits every row, as the run must) and one transaction for all
 // rows (the engine's limit). Prints rates, peak memory and the ratios of the run to both.
 //
-//   transmission_bench [--server] [--vouchers N] [--lines L] [--accounts A] [--third-parties T]
+//   transmission_bench [--server | --forced-writes] [--vouchers N] [--lines L] [--accounts A]
+//                      [--third-parties T]
 //
 // --server goes through the Firebird server on 127.0.0.1 as SYSDBA; otherwise everything is
-// opened with the embedded engine.
+// opened with the embedded engine, on databases made without forced writes (a commit does
+// not wait for the disk) unless --forced-writes makes them as Firebird does by default.
 #include "ctrlaccesoconta/sign_in.h"
 #include "data/ddl.h"
 #include "data/locations.h"
@@ -48,7 +50,7 @@ struct Sizes {
 // Where the databases live and how they are reached.
 class Site {
 public:
-    explicit Site(bool server) : server_(server)
+    Site(bool server, bool forcedWrites) : server_(server), forcedWrites_(forcedWrites)
     {
         if (server_)
             test::shareWithServer(dir_.path());
@@ -56,7 +58,14 @@ public:
 
     const std::string& root() const { return dir_.path(); }
     std::string entry() const { return server_ ? test::serverLocation(root()) : root(); }
-    fb::AttachParams credentials() const { return server_ ? test::sysdba() : test::embeddedUser(); }
+    fb::AttachParams credentials() const
+    {
+        if (server_)
+            return test::sysdba();
+        fb::AttachParams params = test::embeddedUser();
+        params.forcedWrites = forcedWrites_;
+        return params;
+    }
     std::string password() const { return server_ ? test::sysdbaPassword() : "masterkey"; }
 
     std::string createGeneral() const
@@ -86,6 +95,7 @@ private:
     }
 
     bool server_;
+    bool forcedWrites_;
     test::TempDir dir_;
 };
 
@@ -283,15 +293,26 @@ int positive(const char* text)
 int main(int argc, char** argv)
 {
     bool server = false;
-    for (int i = 1; i < argc; ++i)
+    bool forcedWrites = false;
+    for (int i = 1; i < argc; ++i) {
         server = server || std::string(argv[i]) == "--server";
-    // About a minute of run on the machine described in docs/PERFORMANCE.md; the server costs
-    // a round trip per call. Few accounts and third parties: the project's tables have no
-    // index on their codes, so every lookup of one scans its table.
-    Sizes sizes = server ? Sizes{1200, 8, 30, 30} : Sizes{30000, 8, 500, 500};
+        forcedWrites = forcedWrites || std::string(argv[i]) == "--forced-writes";
+    }
+    // About a minute of run on the machine described in docs/PERFORMANCE.md: the server costs
+    // a round trip per call, and a forced write waits for the disk at every commit.
+    Sizes sizes = server         ? Sizes{1200, 8, 30, 30}
+                  : forcedWrites ? Sizes{6000, 8, 100, 100}
+                                 : Sizes{30000, 8, 500, 500};
+    const auto usage = [] {
+        std::fprintf(stderr, "usage: transmission_bench [--server | --forced-writes] [--vouchers N] [--lines L]"
+                             " [--accounts A] [--third-parties T]\n");
+        return 64;
+    };
+    if (server && forcedWrites)
+        return usage();  // the server makes its databases with its own forced writes
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
-        if (option == "--server")
+        if (option == "--server" || option == "--forced-writes")
             continue;
         if (i + 1 < argc && option == "--vouchers")
             sizes.vouchers = positive(argv[++i]);
@@ -301,15 +322,12 @@ int main(int argc, char** argv)
             sizes.accounts = positive(argv[++i]);
         else if (i + 1 < argc && option == "--third-parties")
             sizes.thirdParties = positive(argv[++i]);
-        else {
-            std::fprintf(stderr, "usage: transmission_bench [--server] [--vouchers N] [--lines L] [--accounts A]"
-                                 " [--third-parties T]\n");
-            return 64;
-        }
+        else
+            return usage();
     }
 
     try {
-        const Site site(server);
+        const Site site(server, forcedWrites);
         const Date today = now().date;
         const std::string registry = site.root() + "/kalvora.reg";
         std::ofstream(registry, std::ios::binary)
@@ -349,7 +367,9 @@ int main(int argc, char** argv)
         const double floorSeconds = writeBare(site, floor, source, sizes, true);
         const double limitSeconds = writeBare(site, limit, source, sizes, false);
 
-        std::printf("engine                       %s\n", server ? "server on 127.0.0.1" : "embedded");
+        std::printf("engine                       %s\n", server         ? "server on 127.0.0.1"
+                                                         : forcedWrites ? "embedded, forced writes"
+                                                                        : "embedded, no forced writes");
         std::printf("entries                      %d (%d vouchers of %d lines, %d accounts, %d third parties)\n",
                     sizes.entries(), sizes.vouchers, sizes.lines, sizes.accounts, sizes.thirdParties);
         std::printf("destination rows             %d\n", sizes.rows());
