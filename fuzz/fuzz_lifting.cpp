@@ -6,6 +6,7 @@
 #include "fuzz/check.h"
 #include "fuzz/input.h"
 #include "fuzz/scratch.h"
+#include "principalconta/transmission/sql_text.h"
 #include "ui/errors.h"
 
 #include <cstdint>
@@ -39,27 +40,16 @@ const char* const kNumbers[] = {"0",     "5",      "7",          "007",        "
                                 "32768", "65535",  "2147483647", "2147483648", "9223372036854775807",
                                 "10",    "999999", "99999999999999999999"};
 
-std::string quotedText(const std::string& text)
-{
-    std::string out = "'";
-    for (char c : text) {
-        out += c;
-        if (c == '\'')
-            out += '\'';
-    }
-    return out + "'";
-}
-
 std::string anyLiteral(Input& in)
 {
     switch (in.choice(8)) {
     case 0:
     case 1:
-        return quotedText(in.bytes(6));
+        return quoted(in.bytes(6));
     case 2:
-        return quotedText(in.flag() ? "2026-12-09" : "2026-12-10");
+        return quoted(in.flag() ? "2026-12-09" : "2026-12-10");
     case 3:
-        return quotedText(std::string(in.choice(6), 'A'));
+        return quoted(std::string(in.choice(6), 'A'));
     case 4: {
         std::string digits;
         for (std::size_t n = 1 + in.choice(21); n > 0; --n)
