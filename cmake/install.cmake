@@ -20,6 +20,11 @@ foreach(program kalvora-envio kalvora-envio-batch)
   endif()
 endforeach()
 
+# The rest is for Linux: manual pages, freedesktop menu entry, /etc, systemd, Debian.
+if(NOT CMAKE_SYSTEM_NAME STREQUAL "Linux")
+  return()
+endif()
+
 # Manual pages, compressed without name or time stamp so that the package is reproducible.
 set(manual_pages)
 foreach(program ${installed_programs})
