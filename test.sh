@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, starts the Firebird server when none runs, and runs the
 # tests. Exits non-zero on any failure.
-#   ./test.sh             every test, on the ordinary build in build/
+#   ./test.sh             every test, on the ordinary build in build/, then the Debian
+#                         package built from it and checked (scripts/package.sh --check)
 #   ./test.sh --sanitize  every test again, built with AddressSanitizer and
 #                         UndefinedBehaviorSanitizer in build-sanitize/
 #   ./test.sh --fuzz      each libFuzzer target of fuzz/ (clang, build-fuzz/) for a while
@@ -17,6 +18,7 @@ case "${1:-}" in
     say "Running the tests"
     cd build
     ctest --output-on-failure -j"$(nproc)"
+    ../scripts/package.sh --check
     ;;
 --sanitize)
     install_packages

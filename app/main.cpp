@@ -7,10 +7,20 @@
 
 #include <QApplication>
 
+#include <iostream>
+#include <string_view>
+
 int main(int argc, char* argv[])
 {
+    // Answered before the toolkit starts, so that it needs no display. A single argument
+    // never starts the unattended run, which takes four.
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        std::cout << "kalvora-envio " KALVORA_VERSION "\n";
+        return 0;
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kalvora-envio"));
+    QApplication::setDesktopFileName(QStringLiteral("kalvora-envio"));
     const QString title = QStringLiteral("Envío de información");
 
     std::vector<std::string> arguments;

@@ -56,6 +56,10 @@ BatchOptions parseCommandLine(const std::vector<std::string>& arguments,
             options.help = true;
             return options;
         }
+        if (argument == "--version") {
+            options.version = true;
+            return options;
+        }
         // "--name value" or "--name=value".
         const std::size_t equals = argument.find('=');
         const std::string name = argument.substr(0, equals);
@@ -116,6 +120,7 @@ Opciones:
                       por omisión) sigue con la compañía de origen; skip-target (No)
                       deja pendientes sus entradas restantes y pasa a la siguiente
   -h, --help          muestra esta ayuda
+  --version           muestra la versión del programa
   --                  fin de las opciones (para una clave que empieza con "-")
 
 Los mensajes, los errores y las preguntas con su respuesta salen por la salida de

@@ -19,6 +19,7 @@ public:
 
 struct BatchOptions {
     bool help = false;
+    bool version = false;
     UnattendedArguments arguments;  // Windows-1252, as the sign-in boxes would hold them
     std::optional<Date> desde;      // today when not given
     std::optional<Date> hasta;

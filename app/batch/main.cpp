@@ -90,6 +90,10 @@ int main(int argc, char* argv[])
         std::cout << toUtf8(usage());
         return kExitAllSent;
     }
+    if (options.version) {
+        std::cout << "kalvora-envio-batch " KALVORA_VERSION "\n";
+        return kExitAllSent;
+    }
 
     const bool terminal = isatty(STDERR_FILENO) != 0;
     ConsoleDialogs boxes(std::cerr, terminal, options.continueOnError);

@@ -155,8 +155,14 @@ TEST(BatchCommandLine, HelpDocumentsEveryOptionAndTheExitStatuses)
     const Finished f = batch({"--help"});
     EXPECT_EQ(f.status, 0);
     for (const char* part : {"--from AAAA-MM-DD", "--to AAAA-MM-DD", "--on-error continue|skip-target", "KALVORA_PASSWORD",
-                             "KALVORA_REGISTRY", "\n  0 ", "\n  1 ", "\n  2 ", "\n  64 ", "COMPAÑIA"})
+                             "KALVORA_REGISTRY", "--version", "\n  0 ", "\n  1 ", "\n  2 ", "\n  64 ", "COMPAÑIA"})
         EXPECT_TRUE(f.outSays(part)) << part << "\n" << f.out;
+
+    // Before anything else on the line, as --help; nothing is run.
+    const Finished version = batch({"--version", "/srv", "SYSDBA", "-", "001"}, {{"KALVORA_PASSWORD", std::nullopt}});
+    EXPECT_EQ(version.status, 0) << version.err;
+    EXPECT_EQ(version.out, "kalvora-envio-batch " KALVORA_VERSION "\n");
+    EXPECT_TRUE(version.err.empty()) << version.err;
 }
 
 // An installation in a temporary folder: general database, destination DES, sources.

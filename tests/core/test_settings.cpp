@@ -179,6 +179,18 @@ TEST_F(SettingsTest, RegionalFormatsComeFromTheUserKeyOrDefaults)
     EXPECT_EQ(regionalFormats().longTime, "HH:mm:ss");
 }
 
+// The example that installations get as /etc/kalvora/kalvora.reg says what it documents.
+TEST_F(SettingsTest, InstalledExampleRegistryFileIsRead)
+{
+    std::filesystem::copy_file(KALVORA_EXAMPLE_REGISTRY, file("kalvora.reg"));
+    ScriptedDialogs dialogs;
+    EXPECT_EQ(diraplicacion(dialogs), "/srv/kalvora");
+    EXPECT_TRUE(dialogs.events().empty());
+    const RegionalFormats formats = regionalFormats();
+    EXPECT_EQ(formats.shortDate, "dd/MM/yyyy");
+    EXPECT_EQ(formats.longTime, "HH:mm:ss");
+}
+
 TEST(Picture, FormatsDatesAndTimes)
 {
     const Date date{2024, 3, 5};
