@@ -115,13 +115,15 @@ bool LookupComboBox::search(const QKeyEvent& event)
                         !(event.modifiers() & (Qt::ControlModifier | Qt::AltModifier));
     if (!typing)
         return false;
-    // Keys typed in quick succession make one text, as in any list.
-    if (!sinceTyped_.isValid() || sinceTyped_.elapsed() > QApplication::keyboardInputInterval())
+    // Keys typed in quick succession into the open list make one text, as in any list.
+    if (!list_->isVisible()) {
         typed_.clear();
+        showPopup();
+    } else if (sinceTyped_.elapsed() > QApplication::keyboardInputInterval()) {
+        typed_.clear();
+    }
     sinceTyped_.start();
     typed_ += text;
-    if (!list_->isVisible())
-        showPopup();
     const int row = rowStartingWith(typed_);
     if (row >= 0)
         list_->setCurrentIndex(model_->index(row, kNameColumn));
