@@ -872,15 +872,15 @@ void RowStore::renumber(std::vector<Record>& rows, std::vector<Record>& deleted)
         gone.push_back(&d);
     std::sort(gone.begin(), gone.end(), [](const Record* a, const Record* b) { return a->ordinal < b->ordinal; });
     std::size_t g = 0;
-    std::size_t next = 0;
+    std::size_t place = 0;
     for (auto& r : rows) {
         if (r.status != Record::Status::Inserted)
             while (g < gone.size() && gone[g]->ordinal < r.ordinal)
-                gone[g++]->ordinal = next++;
-        r.ordinal = next++;
+                gone[g++]->ordinal = place++;
+        r.ordinal = place++;
     }
     while (g < gone.size())
-        gone[g++]->ordinal = next++;
+        gone[g++]->ordinal = place++;
 }
 
 void RowStore::markApplied(const std::vector<const Record*>& stored)

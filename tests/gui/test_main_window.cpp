@@ -232,6 +232,10 @@ TEST_F(MainWindowTest, TabFollowsTheDesignedOrderOneStopPerControl)
         visited.push_back(focusedAmong(order));
     }
     EXPECT_EQ(visited, order);
+
+    window->DBNavigator1->setFocus();
+    QTest::keyClick(window->DBNavigator1, Qt::Key_Space);
+    EXPECT_EQ(c.Creplicac.recNo(), 1) << "Space presses the marked button: the first enabled one, Next";
 }
 
 TEST_F(MainWindowTest, TypingInTheCompanyBoxFindsACompanyByCodeOrName)
