@@ -3,6 +3,7 @@
 #include "principalconta/componentes.h"
 #include "principalconta/windows/tfprincipalconta.h"
 #include "ui/qt/message_boxes.h"
+#include "ui/qt/spanish.h"
 #include "ui/qt/text.h"
 
 #include <QApplication>
@@ -21,6 +22,7 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kalvora-envio"));
     QApplication::setDesktopFileName(QStringLiteral("kalvora-envio"));
+    kalvora::loadSpanishTranslations(application);
     const QString title = QStringLiteral("Envío de información");
 
     std::vector<std::string> arguments;

@@ -67,6 +67,7 @@ void Connection::disconnect()
     for (DirectTransaction* t : transactions_)
         t->end();
     statements_.clear();
+    precisions_.clear();
     auto attachment = std::move(attachment_);
     attachment->detach();
 }

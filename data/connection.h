@@ -1,6 +1,7 @@
 #pragma once
 // Direct connections (general database, source company): explicit transactions that
 // start with the first statement needing them and end only at disconnect, by a commit.
+#include "data/declared_precision.h"
 #include "data/firebird.h"
 #include "data/parameters.h"
 #include "data/statement_cache.h"
@@ -40,6 +41,8 @@ public:
     fb::Attachment& attachment();
     // Reused by text (or by shape, see StatementCache) while the attachment lives.
     BoundStatement statement(fb::Transaction& tr, const std::string& sql, std::vector<Value> params = {});
+    // Read once per table while attached; forgotten at disconnect.
+    DeclaredPrecisions& declaredPrecisions() { return precisions_; }
 
 private:
     friend class DirectTransaction;
@@ -48,6 +51,7 @@ private:
     ParameterList params_;
     std::unique_ptr<fb::Attachment> attachment_;
     StatementCache statements_;
+    DeclaredPrecisions precisions_;
     std::vector<DirectTransaction*> transactions_;
     std::vector<Query*> queries_;
 };

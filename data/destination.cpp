@@ -1,6 +1,7 @@
 #include "data/destination.h"
 
 #include "ui/errors.h"
+#include "ui/text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -40,7 +41,9 @@ DestinationConnection::DestinationConnection()
 
 void DestinationConnection::setParam(const std::string& name, const std::string& value)
 {
+    const auto location = params_.get("Database");
     params_.set(name, value);
+    locationChosen_ = locationChosen_ || params_.get("Database") != location;
     options_ = readOptions();
     endReader();
 }
@@ -69,6 +72,11 @@ void DestinationConnection::open()
 {
     if (attachment_)
         return;
+    // The initial location is a leftover of the program's design, not a database anybody
+    // chose (the client reads its "C:" as a host named C): a read before "Conectar" would
+    // otherwise report a server nobody typed.
+    if (!locationChosen_)
+        throw Error(ansi("No hay una compañía destino conectada: escoja la compañía y pulse \"Conectar\"."));
     fb::AttachParams attach = credentials(params_);
     attach.charset = params_.get("ServerCharSet").value_or("");
     attachment_ = fb::Attachment::attach(params_.get("Database").value_or(""), attach);
@@ -79,6 +87,7 @@ void DestinationConnection::close()
     if (!attachment_)
         return;
     statements_.clear();
+    precisions_.clear();
     endReader();
     if (explicit_) {
         auto tr = std::move(explicit_);

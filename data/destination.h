@@ -2,6 +2,7 @@
 // The destination company connection: every statement outside an explicit transaction
 // commits by itself; an apply runs in the one explicit transaction it starts.
 #include "data/connection.h"
+#include "data/declared_precision.h"
 #include "data/firebird.h"
 #include "data/parameters.h"
 #include "data/statement_cache.h"
@@ -22,6 +23,7 @@ public:
     void setParam(const std::string& name, const std::string& value);
     const ParameterList& params() const { return params_; }
 
+    // Fails until a location has been set: the initial one names no chosen database.
     void open();
     // Rolls back an explicit transaction left active, then detaches.
     void close();
@@ -44,6 +46,9 @@ public:
     void rollback();
     bool inTransaction() const { return explicit_ != nullptr; }
 
+    // Read once per table while attached; forgotten at close.
+    DeclaredPrecisions& declaredPrecisions() { return precisions_; }
+
     // Identifier quote of dialect 3.
     static constexpr char quoteChar() { return '"'; }
 
@@ -60,7 +65,9 @@ private:
     std::unique_ptr<fb::Transaction> explicit_;
     std::unique_ptr<fb::Transaction> reader_;
     bool readsHeld_ = false;
+    bool locationChosen_ = false;
     StatementCache statements_;
+    DeclaredPrecisions precisions_;
 };
 
 // Holds the destination's reads for a scope, such as one transmission run.

@@ -12,7 +12,7 @@ namespace kalvora {
 
 namespace {
 
-// What a NUMERIC's storage can hold, since the server does not say what was declared.
+// What a NUMERIC's storage can hold, for a column whose declared precision is unknown.
 int precisionOfStorage(unsigned type)
 {
     switch (type) {
@@ -160,18 +160,21 @@ Scaled toDecimal(const Value& value, int scale)
 
 }  // namespace
 
-FieldDef fieldDefFor(const fb::Column& column)
+bool isExactDecimal(const fb::Column& column)
+{
+    return column.scale < 0 && (column.type == SQL_SHORT || column.type == SQL_LONG || column.type == SQL_INT64);
+}
+
+FieldDef fieldDefFor(const fb::Column& column, int declaredPrecision)
 {
     FieldDef d;
     d.name = column.name;
     d.label = column.name;
     d.required = !column.nullable;
     d.size = column.length;
-    const bool decimal = column.scale < 0 &&
-                         (column.type == SQL_SHORT || column.type == SQL_LONG || column.type == SQL_INT64);
-    if (decimal) {
+    if (isExactDecimal(column)) {
         d.scale = -column.scale;
-        d.precision = precisionOfStorage(column.type);
+        d.precision = declaredPrecision > 0 ? declaredPrecision : precisionOfStorage(column.type);
         d.type = d.precision <= 14 && d.scale <= 4 ? FieldType::Bcd : FieldType::FmtBcd;
         return d;
     }

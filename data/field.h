@@ -37,8 +37,12 @@ struct FieldDef {
     bool readOnly = false;
 };
 
-// Firebird does not report a NUMERIC's declared precision: it follows the storage type.
-FieldDef fieldDefFor(const fb::Column& column);
+// A NUMERIC or DECIMAL column: an integer storage type with decimals.
+bool isExactDecimal(const fb::Column& column);
+
+// declaredPrecision: what the column's table records (see DeclaredPrecisions); where that
+// is 0 the precision follows the storage type (SMALLINT 4, INTEGER 9, BIGINT 18).
+FieldDef fieldDefFor(const fb::Column& column, int declaredPrecision = 0);
 
 // Converts a value to what a field of that type holds; text loses trailing blanks.
 // Throws Error when it cannot.

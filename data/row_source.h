@@ -2,6 +2,7 @@
 // Where a provider reads and writes: the destination connection, or a direct connection
 // with its transaction (read only).
 #include "data/connection.h"
+#include "data/declared_precision.h"
 #include "data/destination.h"
 
 namespace kalvora {
@@ -15,6 +16,18 @@ public:
     virtual std::uint64_t execute(const std::string& sql, const std::vector<Value>& params) = 0;
     // The connection whose explicit transaction an apply uses; null when writes are not possible.
     virtual DestinationConnection* destination() = 0;
+
+    // The precision a NUMERIC or DECIMAL column was declared with; 0 when none is recorded.
+    int declaredPrecision(const fb::Column& column)
+    {
+        return precisions().of(column, [this](const std::string& sql, const std::vector<Value>& params) {
+            return read(sql, params, false);
+        });
+    }
+
+private:
+    // Kept by the connection, so that every row store on it shares what was read.
+    virtual DeclaredPrecisions& precisions() = 0;
 };
 
 class DestinationSource : public RowSource {
@@ -31,6 +44,8 @@ public:
     DestinationConnection* destination() override { return &connection_; }
 
 private:
+    DeclaredPrecisions& precisions() override { return connection_.declaredPrecisions(); }
+
     DestinationConnection& connection_;
 };
 
@@ -51,6 +66,8 @@ public:
     DestinationConnection* destination() override { return nullptr; }
 
 private:
+    DeclaredPrecisions& precisions() override { return connection_.declaredPrecisions(); }
+
     Connection& connection_;
     DirectTransaction& transaction_;
 };

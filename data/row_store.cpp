@@ -64,6 +64,8 @@ struct RowStore::Record {
     std::vector<bool> assigned;
     Status status = Status::Unchanged;
     std::uint64_t seq = 0;  // place in the change log; 0 while the row has no change
+    // Place among the rows as loaded or last applied, which a cancel of updates restores.
+    std::size_t ordinal = 0;
     std::vector<Record> nested;
     std::vector<Record> nestedDeleted;
 
@@ -133,6 +135,9 @@ std::vector<RowStore::Record>* RowStore::rows() const
 {
     if (!parent_)
         return &impl_->rows;
+    // A master being inserted has nested rows of its own: none, until it is posted.
+    if (parent_->state_ == State::Insert)
+        return &parent_->impl_->buffer.nested;
     Record* master = parent_->currentRecord();
     return master ? &master->nested : nullptr;
 }
@@ -141,6 +146,8 @@ std::vector<RowStore::Record>* RowStore::deletedRows() const
 {
     if (!parent_)
         return &impl_->deleted;
+    if (parent_->state_ == State::Insert)
+        return &parent_->impl_->buffer.nestedDeleted;
     Record* master = parent_->currentRecord();
     return master ? &master->nestedDeleted : nullptr;
 }
@@ -198,29 +205,14 @@ void RowStore::open()
 
     Impl fresh;
     std::vector<int> columnOf;
-    if (declared_.empty()) {
-        for (std::size_t i = 0; i < result.columns.size(); ++i) {
-            fresh.fields.push_back(fieldDefFor(result.columns[i]));
-            columnOf.push_back(int(i));
-        }
-    } else {
-        for (const auto& d : declared_) {
-            auto it = std::find_if(result.columns.begin(), result.columns.end(),
-                                   [&](const fb::Column& c) { return sameName(c.name, d.name); });
-            if (it == result.columns.end())
-                throw Error(name_ + ": Field '" + d.name + "' not found");
-            FieldDef def = fieldDefFor(*it);
-            def.label = d.label;
-            fresh.fields.push_back(def);
-            columnOf.push_back(int(it - result.columns.begin()));
-        }
-    }
+    defineFields(result.columns, *this, fresh.fields, columnOf);
     for (auto& row : result.rows) {
         Record r;
         for (std::size_t f = 0; f < fresh.fields.size(); ++f)
             r.values.push_back(loaded(fresh.fields[f], std::move(row[std::size_t(columnOf[f])])));
         r.old = r.values;
         r.assigned.assign(r.values.size(), false);
+        r.ordinal = fresh.rows.size();
         fresh.rows.push_back(std::move(r));
     }
     if (nested_) {
@@ -229,21 +221,7 @@ void RowStore::open()
         fb::Rows shape = source_->read(nested_->impl_->detailSql, noMaster, provider_.queryMayWrite);
         std::vector<FieldDef> nestedFields;
         std::vector<int> nestedColumns;
-        for (const auto& d : nested_->declared_) {
-            auto it = std::find_if(shape.columns.begin(), shape.columns.end(),
-                                   [&](const fb::Column& c) { return sameName(c.name, d.name); });
-            if (it == shape.columns.end())
-                throw Error(nested_->name_ + ": Field '" + d.name + "' not found");
-            FieldDef def = fieldDefFor(*it);
-            def.label = d.label;
-            nestedFields.push_back(def);
-            nestedColumns.push_back(int(it - shape.columns.begin()));
-        }
-        if (nested_->declared_.empty())
-            for (std::size_t i = 0; i < shape.columns.size(); ++i) {
-                nestedFields.push_back(fieldDefFor(shape.columns[i]));
-                nestedColumns.push_back(int(i));
-            }
+        defineFields(shape.columns, *nested_, nestedFields, nestedColumns);
         nested_->setNestedFields(std::move(nestedFields), std::move(nestedColumns));
         for (auto& r : fresh.rows)
             loadNested(r, fresh.fields);
@@ -258,6 +236,30 @@ void RowStore::open()
     if (nested_)
         nested_->state_ = State::Browse;
     notify();
+}
+
+void RowStore::defineFields(const std::vector<fb::Column>& columns, const RowStore& owner,
+                            std::vector<FieldDef>& fields, std::vector<int>& columnOf)
+{
+    auto define = [&](const fb::Column& c) {
+        return fieldDefFor(c, isExactDecimal(c) ? source_->declaredPrecision(c) : 0);
+    };
+    if (owner.declared_.empty()) {
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            fields.push_back(define(columns[i]));
+            columnOf.push_back(int(i));
+        }
+        return;
+    }
+    for (const auto& d : owner.declared_) {
+        auto it = std::find_if(columns.begin(), columns.end(), [&](const fb::Column& c) { return sameName(c.name, d.name); });
+        if (it == columns.end())
+            throw Error(owner.name_ + ": Field '" + d.name + "' not found");
+        FieldDef def = define(*it);
+        def.label = d.label;
+        fields.push_back(def);
+        columnOf.push_back(int(it - columns.begin()));
+    }
 }
 
 void RowStore::setNestedFields(std::vector<FieldDef> fields, std::vector<int> columnOf)
@@ -283,6 +285,7 @@ void RowStore::loadNested(Record& master, const std::vector<FieldDef>& masterFie
             r.values.push_back(loaded(fields[f], std::move(row[std::size_t(nested_->impl_->columnOf[f])])));
         r.old = r.values;
         r.assigned.assign(r.values.size(), false);
+        r.ordinal = master.nested.size();
         master.nested.push_back(std::move(r));
     }
 }
@@ -443,6 +446,8 @@ void RowStore::insert()
 {
     requireActive();
     checkBrowseMode();
+    if (nested_ && nested_->active())
+        nested_->checkBrowseMode();
     if (parent_) {
         parent_->checkBrowseMode();
         if (!parent_->currentRecord())
@@ -456,6 +461,8 @@ void RowStore::insert()
     impl_->insertAt = recordCount() == 0 ? 0 : impl_->current;
     impl_->modified = false;
     state_ = State::Insert;
+    if (nested_)
+        nested_->impl_->current = 0;
     if (parent_) {
         // A new nested row belongs to its master: it takes the linking values.
         const Record* master = parent_->currentRecord();
@@ -551,6 +558,8 @@ void RowStore::cancel()
 {
     if (state_ != State::Insert && state_ != State::Edit)
         return;
+    if (nested_ && state_ == State::Insert)
+        nested_->impl_->current = 0;
     impl_->buffer = Record{};
     impl_->modified = false;
     state_ = State::Browse;
@@ -616,12 +625,13 @@ void RowStore::cancelUpdates()
         nested_->cancel();
     cancel();
     // Back to what the database holds: the log is undone rather than a copy kept, so an
-    // apply never has to copy every row. Deleted rows come back at the end.
+    // apply never has to copy every row. Deleted rows go back to their places.
     auto revert = [](std::vector<Record>& list, std::vector<Record>& deleted) {
         std::erase_if(list, [](const Record& r) { return r.status == Record::Status::Inserted; });
         for (auto& d : deleted)
             list.push_back(std::move(d));
         deleted.clear();
+        std::stable_sort(list.begin(), list.end(), [](const Record& a, const Record& b) { return a.ordinal < b.ordinal; });
         for (auto& r : list) {
             r.values = r.old;
             r.assigned.assign(r.values.size(), false);
@@ -853,6 +863,26 @@ int RowStore::applyUpdates(int maxErrors)
     return applier.errors;
 }
 
+// The rows as they now stand become the order that a cancel of updates returns to. Rows
+// still pending deletion keep their places among the rows that were there before.
+void RowStore::renumber(std::vector<Record>& rows, std::vector<Record>& deleted)
+{
+    std::vector<Record*> gone;
+    for (auto& d : deleted)
+        gone.push_back(&d);
+    std::sort(gone.begin(), gone.end(), [](const Record* a, const Record* b) { return a->ordinal < b->ordinal; });
+    std::size_t g = 0;
+    std::size_t place = 0;
+    for (auto& r : rows) {
+        if (r.status != Record::Status::Inserted)
+            while (g < gone.size() && gone[g]->ordinal < r.ordinal)
+                gone[g++]->ordinal = place++;
+        r.ordinal = place++;
+    }
+    while (g < gone.size())
+        gone[g++]->ordinal = place++;
+}
+
 void RowStore::markApplied(const std::vector<const Record*>& stored)
 {
     auto wasStored = [&](const Record& r) { return std::find(stored.begin(), stored.end(), &r) != stored.end(); };
@@ -864,6 +894,9 @@ void RowStore::markApplied(const std::vector<const Record*>& stored)
         r.status = Record::Status::Unchanged;
         r.seq = 0;
     };
+    renumber(impl_->rows, impl_->deleted);
+    for (auto& r : impl_->rows)
+        renumber(r.nested, r.nestedDeleted);
     for (auto& r : impl_->rows) {
         settle(r);
         std::erase_if(r.nestedDeleted, wasStored);

@@ -135,8 +135,13 @@ private:
     void checkBrowseMode();
     void doPost();
     void loadNested(Record& master, const std::vector<FieldDef>& masterFields);
+    // The fields of owner (this store or its nested one) over a result: its declared
+    // fields, each of which must be among the columns, or else every column.
+    void defineFields(const std::vector<fb::Column>& columns, const RowStore& owner, std::vector<FieldDef>& fields,
+                      std::vector<int>& columnOf);
     void setNestedFields(std::vector<FieldDef> fields, std::vector<int> columnOf);
     void markApplied(const std::vector<const Record*>& stored);
+    static void renumber(std::vector<Record>& rows, std::vector<Record>& deleted);
     void runHook(const DataErrorHook& hook, const std::function<void()>& operation);
 
     std::string name_;

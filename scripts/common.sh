@@ -1,6 +1,6 @@
 # Shared by run.sh and test.sh: packages, build, Firebird server. Sourced, not run.
 
-PACKAGES=(cmake g++ make qt6-base-dev libgtest-dev
+PACKAGES=(cmake g++ make qt6-base-dev qt6-translations-l10n libgtest-dev
           firebird3.0-server firebird3.0-server-core firebird3.0-utils libfbclient2 firebird-dev
           xvfb xauth)
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Draws the windows into PNG files, with databases of their own in a temporary folder:
 # the sign-in dialog, the main window with its replication targets, the targets editor
-# and the progress panel. Needs no display (Qt's offscreen platform).
+# with two and with three targets, and the progress panel in the middle of a run. Needs
+# no display (Qt's offscreen platform).
 # Usage: scripts/screenshots.sh [BUILD_DIR]    (default: build)
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -153,6 +153,10 @@ void Tfacceso::SpeedButton2Click() { reject(); }
 
 bool Tfacceso::FormKeyDown(QObject* target, QKeyEvent* event)
 {
+    // A list that is down (the server list) has the keys of its own window: ESC closes
+    // the list only.
+    if (auto* widget = qobject_cast<QWidget*>(target); widget && widget->window() != this)
+        return false;
     const bool held = event->modifiers().testAnyFlags(Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     switch (event->key()) {
     case Qt::Key_F2:

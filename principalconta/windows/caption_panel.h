@@ -1,5 +1,7 @@
 #pragma once
 // A panel with a caption band in the highlight colours, laid over the window's middle.
+// While the focus is inside it, Tab and Shift+Tab go round its own controls only: the
+// window's controls beneath it cannot be seen.
 #include <QFrame>
 
 namespace kalvora {
@@ -13,6 +15,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     QString caption_;

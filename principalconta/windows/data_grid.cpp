@@ -52,6 +52,7 @@ DataGrid::DataGrid(RowStoreModel& model, QWidget* parent) : QTableView(parent), 
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setAlternatingRowColors(true);
+    setTabKeyNavigation(false);
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                     QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
     horizontalHeader()->setHighlightSections(false);
@@ -75,15 +76,24 @@ void DataGrid::applyColumnWidths()
         setColumnWidth(int(i), columns[i].width);
 }
 
+int DataGrid::heightForRows(int rows) const
+{
+    return 2 * frameWidth() + horizontalHeader()->sizeHint().height() + rows * verticalHeader()->defaultSectionSize();
+}
+
 void DataGrid::followStore()
 {
     const int row = model_.store().shownCurrent();
     const QModelIndex current = currentIndex();
-    if (row < 0 || (current.isValid() && current.row() == row))
+    if (row < 0)
         return;
-    following_ = true;
-    setCurrentIndex(model_.index(row, current.isValid() ? current.column() : 0));
-    following_ = false;
+    if (!current.isValid() || current.row() != row) {
+        following_ = true;
+        setCurrentIndex(model_.index(row, current.isValid() ? current.column() : 0));
+        following_ = false;
+    }
+    // The row a button acts on, or a question asks about, is always in sight.
+    scrollTo(currentIndex());
 }
 
 void DataGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
@@ -94,6 +104,12 @@ void DataGrid::currentChanged(const QModelIndex& current, const QModelIndex& pre
 }
 
 void DataGrid::commitPendingEdit() { closePendingEdit(true); }
+
+void DataGrid::commitPendingEdits(QWidget* scope)
+{
+    for (DataGrid* grid : scope->findChildren<DataGrid*>())
+        grid->commitPendingEdit();
+}
 
 void DataGrid::discardPendingEdit() { closePendingEdit(false); }
 

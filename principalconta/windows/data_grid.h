@@ -1,7 +1,8 @@
 #pragma once
-// A grid over a row store with a row indicator: the current row follows the store, cells
-// are edited in place, Insert and Ctrl+Delete add and remove rows, moving down past the
-// last row appends one, and leaving the grid drops a new row nobody typed into.
+// A grid over a row store with a row indicator: the current row follows the store and is
+// kept in sight, cells are edited in place, Insert and Ctrl+Delete add and remove rows,
+// moving down past the last row appends one, and leaving the grid drops a new row nobody
+// typed into. Tab leaves the grid; inside a cell editor it goes to the next cell.
 #include <QTableView>
 
 namespace kalvora {
@@ -15,10 +16,14 @@ public:
     explicit DataGrid(RowStoreModel& model, QWidget* parent = nullptr);
 
     RowStoreModel& rows() const { return model_; }
+    // The height that shows the titles and that many whole rows.
+    int heightForRows(int rows) const;
     // Hands an open cell editor's text to the store, as a click elsewhere would.
     void commitPendingEdit();
     // Closes an open cell editor and forgets its text.
     void discardPendingEdit();
+    // commitPendingEdit for every grid inside scope.
+    static void commitPendingEdits(QWidget* scope);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -2,6 +2,7 @@
 
 #include "ui/qt/text.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QStandardItemModel>
@@ -45,6 +46,7 @@ LookupComboBox::LookupComboBox(QWidget* parent)
     list_->setAlternatingRowColors(true);
     for (int c = 0; c < 2; ++c)
         list_->setColumnWidth(c, kBounds[c].width);
+    list_->installEventFilter(this);
     connect(list_->horizontalHeader(), &QHeaderView::sectionResized, this, &LookupComboBox::keepColumnWithinBounds);
     connect(this, &QComboBox::currentIndexChanged, this, [this](int row) {
         if (row >= 0)
@@ -93,15 +95,48 @@ void LookupComboBox::showPopup()
 
 void LookupComboBox::keyPressEvent(QKeyEvent* event)
 {
-    const QString text = event->text();
-    const bool typing = !text.isEmpty() && text.at(0).isPrint() &&
-                        !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
-    if (!typing || model_->rowCount() == 0) {
-        QComboBox::keyPressEvent(event);
+    if (model_->rowCount() > 0 && search(*event))
         return;
+    QComboBox::keyPressEvent(event);
+}
+
+bool LookupComboBox::eventFilter(QObject* watched, QEvent* event)
+{
+    // While the list is down it has the keys: typing goes on searching there.
+    if (watched == list_ && event->type() == QEvent::KeyPress && search(*static_cast<QKeyEvent*>(event)))
+        return true;
+    return QComboBox::eventFilter(watched, event);
+}
+
+bool LookupComboBox::search(const QKeyEvent& event)
+{
+    const QString text = event.text();
+    const bool typing = !text.isEmpty() && text.at(0).isPrint() &&
+                        !(event.modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    if (!typing)
+        return false;
+    // Keys typed in quick succession into the open list make one text, as in any list.
+    if (!list_->isVisible()) {
+        typed_.clear();
+        showPopup();
+    } else if (sinceTyped_.elapsed() > QApplication::keyboardInputInterval()) {
+        typed_.clear();
     }
-    showPopup();
-    list_->keyboardSearch(text);
+    sinceTyped_.start();
+    typed_ += text;
+    const int row = rowStartingWith(typed_);
+    if (row >= 0)
+        list_->setCurrentIndex(model_->index(row, kNameColumn));
+    return true;
+}
+
+int LookupComboBox::rowStartingWith(const QString& text) const
+{
+    for (const int column : {kCodeColumn, kNameColumn})
+        for (int r = 0; r < model_->rowCount(); ++r)
+            if (model_->item(r, column)->text().startsWith(text, Qt::CaseInsensitive))
+                return r;
+    return -1;
 }
 
 }  // namespace kalvora

@@ -1,9 +1,11 @@
 #pragma once
 // The destination company box: shows a company's name, yields its code, and drops down a
-// titled two-column list ("Código", "Nombre") as soon as the user types.
+// titled two-column list ("Código", "Nombre") as soon as the user types. What is typed
+// finds the first company whose code, or else whose name, begins with it.
 #include "principalconta/destination_company.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
 
 #include <string>
 #include <vector>
@@ -27,14 +29,20 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showPopup() override;
 
 private:
     void keepColumnWithinBounds(int column, int oldWidth, int newWidth);
+    // Typed text that finds a company; false for other keys.
+    bool search(const QKeyEvent& event);
+    int rowStartingWith(const QString& text) const;
 
     QStandardItemModel* model_;
     QTableView* list_;
     std::string key_;
+    QString typed_;
+    QElapsedTimer sinceTyped_;
 };
 
 }  // namespace kalvora

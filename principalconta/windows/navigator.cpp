@@ -6,10 +6,43 @@
 #include "ui/qt/glyphs.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPointer>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 #include <QToolButton>
 
 namespace kalvora {
+
+// A button that never takes the focus itself; the navigator marks the one Space presses.
+class NavigatorButton : public QToolButton {
+public:
+    using QToolButton::QToolButton;
+
+    void setMarked(bool marked)
+    {
+        if (marked != marked_) {
+            marked_ = marked;
+            update();
+        }
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QToolButton::paintEvent(event);
+        if (!marked_)
+            return;
+        QStylePainter painter(this);
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.rect = rect().adjusted(3, 3, -3, -3);
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, option);
+    }
+
+private:
+    bool marked_ = false;
+};
 
 namespace {
 
@@ -36,9 +69,10 @@ bool isEditing(const RowStore& store)
 
 }  // namespace
 
-Navigator::Navigator(RowStore& store, Dialogs& dialogs, bool editing, DataGrid* grid, QWidget* parent)
-    : QWidget(parent), store_(store), dialogs_(dialogs), grid_(grid)
+Navigator::Navigator(RowStore& store, Dialogs& dialogs, bool editing, QWidget* parent)
+    : QWidget(parent), store_(store), dialogs_(dialogs)
 {
+    setFocusPolicy(Qt::TabFocus);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(1);
@@ -46,7 +80,7 @@ Navigator::Navigator(RowStore& store, Dialogs& dialogs, bool editing, DataGrid* 
         const bool moves = look.button <= Button::Last;
         if (!moves && !editing)
             continue;
-        auto* b = new QToolButton(this);
+        auto* b = new NavigatorButton(this);
         b->setIcon(glyphIcon(look.glyph));
         b->setIconSize(QSize(16, 16));
         b->setToolTip(QString::fromUtf8(look.tip));
@@ -56,6 +90,7 @@ Navigator::Navigator(RowStore& store, Dialogs& dialogs, bool editing, DataGrid* 
         connect(b, &QToolButton::clicked, this, [this, which = look.button] { act(which); });
         layout->addWidget(b);
         buttons_[look.button] = b;
+        order_.push_back(look.button);
     }
     layout->addStretch();
     store_.addObserver([self = QPointer<Navigator>(this)] {
@@ -65,7 +100,7 @@ Navigator::Navigator(RowStore& store, Dialogs& dialogs, bool editing, DataGrid* 
     refresh();
 }
 
-QToolButton* Navigator::button(Button which) const
+QAbstractButton* Navigator::button(Button which) const
 {
     const auto it = buttons_.find(which);
     return it == buttons_.end() ? nullptr : it->second;
@@ -73,8 +108,8 @@ QToolButton* Navigator::button(Button which) const
 
 void Navigator::act(Button which)
 {
-    if (grid_)
-        grid_->commitPendingEdit();
+    // A value still in a cell editor belongs to the row the button is about to act on.
+    DataGrid::commitPendingEdits(window());
     runGuarded(dialogs_, [&] {
         switch (which) {
         case Button::First:
@@ -121,6 +156,61 @@ void Navigator::refresh()
     };
     for (const auto& [which, b] : buttons_)
         b->setEnabled(enabled.at(which));
+    if (!buttons_.at(marked())->isEnabled())
+        moveMark(1);
+    showMark();
+}
+
+void Navigator::moveMark(int step)
+{
+    // To the next enabled button that way, wrapping round; stays put when none is.
+    const int n = int(order_.size());
+    for (int tried = 1; tried < n; ++tried) {
+        const int candidate = ((int(marked_) + step * tried) % n + n) % n;
+        if (buttons_.at(order_[std::size_t(candidate)])->isEnabled()) {
+            marked_ = std::size_t(candidate);
+            break;
+        }
+    }
+    showMark();
+}
+
+void Navigator::showMark()
+{
+    for (std::size_t i = 0; i < order_.size(); ++i)
+        buttons_.at(order_[i])->setMarked(hasFocus() && i == marked_);
+}
+
+void Navigator::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Left:
+        moveMark(-1);
+        break;
+    case Qt::Key_Right:
+        moveMark(1);
+        break;
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (auto* b = buttons_.at(marked()); b->isEnabled())
+            b->click();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void Navigator::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    showMark();
+}
+
+void Navigator::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    showMark();
 }
 
 }  // namespace kalvora

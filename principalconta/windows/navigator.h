@@ -1,15 +1,18 @@
 #pragma once
-// Buttons that move over a row store and, in the editor, insert, delete and cancel.
+// Buttons that move over a row store and, in the editor, insert, delete and cancel. The
+// navigator is one Tab stop: Left and Right move its focus mark from button to button,
+// Space or Enter presses the marked one.
 #include <QWidget>
 
 #include <map>
+#include <vector>
 
-class QToolButton;
+class QAbstractButton;
 
 namespace kalvora {
 
-class DataGrid;
 class Dialogs;
+class NavigatorButton;
 class RowStore;
 
 class Navigator : public QWidget {
@@ -17,20 +20,29 @@ class Navigator : public QWidget {
 public:
     enum class Button { First, Prior, Next, Last, Insert, Delete, Cancel };
 
-    // With editing, the insert, delete and cancel buttons are shown too. The grid, when
-    // given, hands over an open cell editor before any button acts.
-    Navigator(RowStore& store, Dialogs& dialogs, bool editing, DataGrid* grid = nullptr, QWidget* parent = nullptr);
+    // With editing, the insert, delete and cancel buttons are shown too.
+    Navigator(RowStore& store, Dialogs& dialogs, bool editing, QWidget* parent = nullptr);
 
-    QToolButton* button(Button which) const;
+    QAbstractButton* button(Button which) const;
+    // The button that Space would press while the navigator has the focus.
+    Button marked() const { return order_[marked_]; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void act(Button which);
     void refresh();
+    void moveMark(int step);
+    void showMark();
 
     RowStore& store_;
     Dialogs& dialogs_;
-    DataGrid* grid_;
-    std::map<Button, QToolButton*> buttons_;
+    std::map<Button, NavigatorButton*> buttons_;
+    std::vector<Button> order_;
+    std::size_t marked_ = 0;
 };
 
 }  // namespace kalvora

@@ -9,11 +9,11 @@
 #include "principalconta/transmission/transmission.h"
 #include "principalconta/windows/caption_panel.h"
 #include "principalconta/windows/data_grid.h"
+#include "principalconta/windows/date_editor.h"
 #include "principalconta/windows/lookup_combo_box.h"
 #include "principalconta/windows/navigator.h"
 #include "principalconta/windows/row_store_model.h"
 #include "settings/clock.h"
-#include "settings/regional_formats.h"
 #include "ui/guard.h"
 #include "ui/qt/glyphs.h"
 #include "ui/qt/panel_progress.h"
@@ -34,6 +34,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace kalvora {
 
 namespace {
@@ -42,6 +44,9 @@ constexpr int kColumnWidth = 281;
 constexpr int kBottomBarHeight = 42;
 constexpr QSize kWindowSize(697, 303);
 constexpr QSize kEditorSize(489, 257);
+constexpr int kTargetsGridHeight = 89;
+// Rows each editor grid shows whole, without scrolling.
+constexpr int kRowsAlwaysShown = 3;
 constexpr int kEditorLeft = 96;
 constexpr QSize kProgressSize(273, 57);
 
@@ -61,16 +66,6 @@ QPushButton* glowButton(Glyph glyph, const QString& caption, QWidget* parent)
     b->setMinimumHeight(28);
     b->setAutoDefault(false);
     return b;
-}
-
-QDateEdit* dateEditor(QWidget* parent)
-{
-    auto* e = new QDateEdit(parent);
-    e->setCalendarPopup(true);
-    // The user's short date picture, registry text; Qt reads d, M and y the way Windows writes them.
-    e->setDisplayFormat(QString::fromStdString(regionalFormats().shortDate));
-    e->setMinimumWidth(120);
-    return e;
 }
 
 // The panels laid over the window stand out from it.
@@ -158,9 +153,11 @@ Tfprincipalconta::Tfprincipalconta(Componentes& componentes, Dialogs& dialogs, s
     setTabOrder(Fecfin, LCiaDes);
     setTabOrder(LCiaDes, SerDes1);
     setTabOrder(SerDes1, DBGridEh1);
-    setTabOrder(DBGridEh1, AdvGlowButton1);
+    setTabOrder(DBGridEh1, DBNavigator1);
+    setTabOrder(DBNavigator1, AdvGlowButton1);
     setTabOrder(AdvGlowButton1, DBGridEh2);
-    setTabOrder(DBGridEh2, AdvGlowButton2);
+    setTabOrder(DBGridEh2, DBNavigator2);
+    setTabOrder(DBNavigator2, AdvGlowButton2);
     setTabOrder(AdvGlowButton2, SpeedButton1);
     setTabOrder(SpeedButton1, SpeedButton2);
 
@@ -172,6 +169,8 @@ Tfprincipalconta::Tfprincipalconta(Componentes& componentes, Dialogs& dialogs, s
     connect(SpeedButton1, &QPushButton::clicked, this, &Tfprincipalconta::SpeedButton1Click);
     connect(SpeedButton2, &QPushButton::clicked, this, &Tfprincipalconta::SpeedButton2Click);
 
+    // The editor ends above the bottom bar, as designed.
+    setMinimumHeight(AdvPanel1->height() + kBottomBarHeight + 4);
     resize(kWindowSize.expandedTo(minimumSizeHint()));
     runGuarded(dialogs_, [this] { FormCreate(); });
 }
@@ -203,9 +202,9 @@ void Tfprincipalconta::buildLeftColumn(QWidget* parent)
 
     RngFechas = new QGroupBox(QStringLiteral("Rango de fechas de registro"), parent);
     Label3 = new QLabel(QStringLiteral("Desde:"), RngFechas);
-    Fecini = dateEditor(RngFechas);
+    Fecini = new DateEditor(RngFechas);
     Label4 = new QLabel(QStringLiteral("Hasta:"), RngFechas);
-    Fecfin = dateEditor(RngFechas);
+    Fecfin = new DateEditor(RngFechas);
     auto* dates = new QGridLayout(RngFechas);
     dates->setContentsMargins(12, 8, 12, 10);
     dates->setHorizontalSpacing(10);
@@ -247,11 +246,11 @@ void Tfprincipalconta::buildRightColumn(QWidget* parent)
     DBGridEh1 = new DataGrid(*targets, parent);
     DBGridEh1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGridEh1->setMinimumSize(353, 89);
-    DBNavigator1 = new Navigator(c_.Creplicac, dialogs_, false, DBGridEh1, parent);
+    DBNavigator1 = new Navigator(c_.Creplicac, dialogs_, false, parent);
     DBGridEh2 = new DataGrid(*prefixes, parent);
     DBGridEh2->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGridEh2->setMinimumHeight(60);
-    DBNavigator2 = new Navigator(c_.CReplicadet, dialogs_, false, DBGridEh2, parent);
+    DBNavigator2 = new Navigator(c_.CReplicadet, dialogs_, false, parent);
 
     column->addWidget(Label1);
     column->addWidget(DBGridEh1, 3);
@@ -294,10 +293,14 @@ void Tfprincipalconta::buildOverlays(QWidget* parent)
     Panel4 = new QFrame(parent);
     Panel4->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Panel4->setAutoFillBackground(true);
-    Panel4->setMinimumSize(kProgressSize);
-    Panel4->resize(kProgressSize);
     Panel4->setGraphicsEffect(shadow(Panel4));
     Label6 = new QLabel(QStringLiteral("Copiando información. Espere un momento..."), Panel4);
+    // The panel's own caption, under the notice: the target being transmitted.
+    Panel4Caption = new QLabel(Panel4);
+    Panel4Caption->setMinimumHeight(Panel4Caption->fontMetrics().height());
+    QFont bold = Panel4Caption->font();
+    bold.setBold(true);
+    Panel4Caption->setFont(bold);
     ProgressBar1 = new QProgressBar(Panel4);
     ProgressBar1->setTextVisible(false);
     ProgressBar1->setFixedHeight(16);
@@ -305,12 +308,15 @@ void Tfprincipalconta::buildOverlays(QWidget* parent)
     progress->setContentsMargins(10, 6, 10, 8);
     progress->setSpacing(4);
     progress->addWidget(Label6);
+    progress->addWidget(Panel4Caption);
     progress->addWidget(ProgressBar1);
+    // Wide enough for the whole notice, whatever the font.
+    Panel4->setMinimumSize(kProgressSize.expandedTo(Panel4->sizeHint()));
+    Panel4->resize(Panel4->minimumSize());
     Panel4->hide();
-    progress_ = std::make_unique<PanelProgress>(*Panel4, *Label6, *ProgressBar1);
+    progress_ = std::make_unique<PanelProgress>(*Panel4, *Panel4Caption, *ProgressBar1);
 
     AdvPanel1 = new CaptionPanel(QStringLiteral("Compañías a transmitir"), parent);
-    AdvPanel1->setFixedSize(kEditorSize);
     AdvPanel1->setGraphicsEffect(shadow(AdvPanel1));
     auto* targets = new RowStoreModel(c_.Creplicac,
                                       {{"RPCO_ID", 30, QStringLiteral("Cód")},
@@ -322,10 +328,11 @@ void Tfprincipalconta::buildOverlays(QWidget* parent)
         c_.CReplicadet, {{"RPCD_ITEM", 50, QStringLiteral("Item")}, {"RPCD_PREF", 50, QStringLiteral("Prefijo")}},
         dialogs_, true, this);
     DBGridEh3 = new DataGrid(*targets, AdvPanel1);
-    DBGridEh3->setFixedHeight(89);
-    DBNavigator3 = new Navigator(c_.Creplicac, dialogs_, true, DBGridEh3, AdvPanel1);
+    DBGridEh3->setFixedHeight(std::max(kTargetsGridHeight, DBGridEh3->heightForRows(kRowsAlwaysShown)));
+    DBNavigator3 = new Navigator(c_.Creplicac, dialogs_, true, AdvPanel1);
     DBGridEh4 = new DataGrid(*prefixes, AdvPanel1);
-    DBNavigator4 = new Navigator(c_.CReplicadet, dialogs_, true, DBGridEh4, AdvPanel1);
+    DBGridEh4->setMinimumHeight(DBGridEh4->heightForRows(kRowsAlwaysShown));
+    DBNavigator4 = new Navigator(c_.CReplicadet, dialogs_, true, AdvPanel1);
 
     Panel3 = new QFrame(AdvPanel1);
     Panel3->setFixedHeight(27 + 8);
@@ -347,6 +354,8 @@ void Tfprincipalconta::buildOverlays(QWidget* parent)
     editor->addWidget(DBGridEh4, 1);
     editor->addWidget(DBNavigator4);
     editor->addWidget(Panel3);
+    // Taller than designed where the font needs it, so that no row hides under a navigator.
+    AdvPanel1->setFixedSize(kEditorSize.expandedTo(AdvPanel1->minimumSizeHint()));
     AdvPanel1->hide();
 }
 

@@ -41,6 +41,8 @@ public:
     Componentes& componentes() const { return c_; }
     // The sign-in dialog, from the first activation until it closes.
     Tfacceso* acceso() const;
+    // The progress panel as the transmission drives it.
+    PanelProgress& progress() const { return *progress_; }
     bool primera_activacion = false;
 
     void FormActivate();
@@ -74,6 +76,7 @@ public:
     QLabel* Label5;
     QFrame* Panel4;
     QLabel* Label6;
+    QLabel* Panel4Caption;
     QProgressBar* ProgressBar1;
     CaptionPanel* AdvPanel1;
     DataGrid* DBGridEh3;

@@ -83,6 +83,75 @@ TEST_F(ColumnCopy, WideDecimalsCrossAsCurrencyOtherColumnsAsTheyAre)
     EXPECT_EQ(second[6], Value(Date{2026, 12, 9}));
 }
 
+// Decimals held in a 64-bit integer are told apart by the precision they were declared with.
+TEST_F(ColumnCopy, TheDeclaredPrecisionDecidesWhetherANullStaysNull)
+{
+    struct Column {
+        const char* name;
+        const char* declared;
+        FieldType type;
+        bool keepsNull;
+    };
+    const std::vector<Column> columns{
+        {"D12_2", "NUMERIC(12,2)", FieldType::Bcd, true},    {"D14_4", "DECIMAL(14,4)", FieldType::Bcd, true},
+        {"D15_2", "NUMERIC(15,2)", FieldType::FmtBcd, false}, {"D14_5", "NUMERIC(14,5)", FieldType::FmtBcd, false},
+        {"D9_2", "NUMERIC(9,2)", FieldType::Bcd, true},
+    };
+    std::string ddl = "CREATE TABLE DECIMALES (ID INTEGER";
+    for (const Column& k : columns)
+        ddl += std::string(", ") + k.name + " " + k.declared;
+    ddl += ")";
+    test::execute(sourceLocation, {ddl, "INSERT INTO DECIMALES (ID) VALUES (1)"});
+    test::execute(destinationLocation, {ddl});
+
+    query.addSql("select * from decimales");
+    query.open();
+    store.setCommandText("SELECT * FROM DECIMALES");
+    store.open();
+    store.insert();
+    copiar_campos(store, query);
+    store.post();
+    ASSERT_EQ(store.applyUpdates(0), 0);
+
+    const fb::Row row = test::query(destinationLocation, "select * from decimales").rows.at(0);
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const Column& k = columns[i];
+        SCOPED_TRACE(k.declared);
+        EXPECT_EQ(store.field(k.name).def().type, k.type);
+        EXPECT_EQ(row[i + 1].isNull(), k.keepsNull) << row[i + 1].asText();
+    }
+}
+
+// Without a table to ask, or a precision recorded for the column, the storage type decides.
+TEST_F(ColumnCopy, AnExpressionTakesThePrecisionOfItsStorage)
+{
+    store.setCommandText("SELECT CAST(NULL AS NUMERIC(12,2)) AS CALCULADO, CAST(NULL AS NUMERIC(4,2)) AS PEQUENO"
+                         " FROM RDB$DATABASE");
+    store.open();
+    EXPECT_EQ(store.field("CALCULADO").def().type, FieldType::FmtBcd);
+    EXPECT_EQ(store.field("CALCULADO").def().precision, 18);
+    EXPECT_EQ(store.field("PEQUENO").def().type, FieldType::Bcd);
+}
+
+TEST_F(ColumnCopy, PrecisionsAreReadOncePerTableWhileConnected)
+{
+    int reads = 0;
+    const DeclaredPrecisions::Reader reader = [&](const std::string& sql, const std::vector<Value>& params) {
+        ++reads;
+        return destination.select(sql, params, false);
+    };
+    fb::Column saldo{"SALDO", "SALDO", "COPIA", SQL_INT64, 0, -4, 8, 0, true};
+    fb::Column amplio = saldo;
+    amplio.name = amplio.field = "AMPLIO";
+    DeclaredPrecisions& precisions = destination.declaredPrecisions();
+    EXPECT_EQ(precisions.of(saldo, reader), 15);
+    EXPECT_EQ(precisions.of(amplio, reader), 18);
+    EXPECT_EQ(reads, 1);
+    destination.close();
+    EXPECT_EQ(precisions.of(saldo, reader), 15);
+    EXPECT_EQ(reads, 2) << "a new attachment may be another database";
+}
+
 TEST_F(ColumnCopy, ASourceShorterThanTheDestinationStopsTheCopy)
 {
     test::execute(sourceLocation, {"ALTER TABLE COPIA DROP SOBRA", "ALTER TABLE COPIA DROP FECHA",

@@ -1,3 +1,4 @@
+#include "ctrlaccesoconta/sign_in.h"
 #include "data/row_store.h"
 #include "principalconta/componentes.h"
 #include "principalconta/data_error_dialogs.h"
@@ -283,6 +284,102 @@ TEST_F(RowStoreTest, MisuseIsReportedWithTheLibraryTexts)
     } catch (const Error& e) {
         EXPECT_STREQ(e.what(), "Dataset not in edit or insert mode");
     }
+}
+
+// The targets, their prefixes and the user query name the fields they hold.
+struct MissingField {
+    const char* store;
+    const char* ddl;
+    const char* message;
+};
+
+class DeclaredFieldsTest : public RowStoreTest, public ::testing::WithParamInterface<MissingField> {};
+
+TEST_P(DeclaredFieldsTest, AResultWithoutOneOfThemIsRefused)
+{
+    const MissingField& k = GetParam();
+    const std::string general = test::createGeneralDatabase(dir.path());
+    c.DbGeneraldes.setDatabase(general);
+    c.DbGeneraldes.setParam("User_Name", "SYSDBA");
+    SignIn signIn(c);
+    signIn.CusuarioDes.setCommandText("select * from usuario");
+    RowStore& store = std::string(k.store) == "CusuarioDes" ? signIn.CusuarioDes : c.Creplicac;
+    test::execute(&store == &c.Creplicac ? location : general, {k.ddl});
+    try {
+        store.open();
+        FAIL() << "opened without the field";
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), k.message);
+    }
+    EXPECT_FALSE(store.active());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Stores, DeclaredFieldsTest,
+    ::testing::Values(MissingField{"Creplicac", "ALTER TABLE REPLICA_CONTA DROP RPCO_SERVIDOR",
+                                   "Creplicac: Field 'RPCO_SERVIDOR' not found"},
+                      MissingField{"CReplicadet", "ALTER TABLE REPLICA_CONTA_DETALLE DROP RPCD_CENTRO",
+                                   "CReplicadet: Field 'RPCD_CENTRO' not found"},
+                      MissingField{"CusuarioDes", "ALTER TABLE USUARIO DROP USUA_NOMBRE",
+                                   "CusuarioDes: Field 'USUA_NOMBRE' not found"}));
+
+TEST_F(RowStoreTest, CancelUpdatesPutsDeletedRowsBackInTheirPlaces)
+{
+    test::execute(location, {"INSERT INTO REPLICA_CONTA VALUES (1, 'Uno', 'srv:/k', 'AAA')",
+                             "INSERT INTO REPLICA_CONTA VALUES (2, 'Dos', 'srv:/k', 'BBB')",
+                             "INSERT INTO REPLICA_CONTA VALUES (3, 'Tres', 'srv:/k', 'CCC')",
+                             "INSERT INTO REPLICA_CONTA_DETALLE VALUES (2, 1, 'CE', NULL, NULL)",
+                             "INSERT INTO REPLICA_CONTA_DETALLE VALUES (2, 2, 'FV', NULL, NULL)",
+                             "INSERT INTO REPLICA_CONTA_DETALLE VALUES (2, 3, 'NC', NULL, NULL)"});
+    c.Creplicac.open();
+    auto names = [&] {
+        std::string shown;
+        for (c.Creplicac.first(); !c.Creplicac.eof(); c.Creplicac.next())
+            shown += c.Creplicac.field("RPCO_NOMBRE").asText() + " ";
+        return shown;
+    };
+    auto prefixes = [&](int target) {
+        c.Creplicac.moveTo(target);
+        std::string shown;
+        for (c.CReplicadet.first(); !c.CReplicadet.eof(); c.CReplicadet.next())
+            shown += c.CReplicadet.field("RPCD_PREF").asText() + " ";
+        return shown;
+    };
+    // A row inserted before the deleted ones, another deleted, and a save in between: the
+    // order after the save is the one a cancel returns to.
+    c.Creplicac.moveTo(1);
+    c.CReplicadet.moveTo(1);
+    c.CReplicadet.remove();
+    c.CReplicadet.first();
+    c.CReplicadet.remove();
+    c.Creplicac.first();
+    addTarget(c.Creplicac, 4, "DDD");
+    c.Creplicac.first();
+    c.Creplicac.insert();
+    c.Creplicac.field("RPCO_ID").setInteger(5);
+    c.Creplicac.field("RPCO_NOMBRE").setText("Cinco");
+    c.Creplicac.field("RPCO_COD").setText("EEE");
+    c.Creplicac.post();
+    c.Creplicac.moveTo(1);
+    c.Creplicac.remove();
+    c.Creplicac.cancelUpdates();
+    EXPECT_EQ(names(), "Uno Dos Tres ");
+    EXPECT_EQ(prefixes(1), "CE FV NC ");
+
+    c.Creplicac.first();
+    c.Creplicac.insert();
+    c.Creplicac.field("RPCO_ID").setInteger(5);
+    c.Creplicac.field("RPCO_COD").setText("EEE");
+    c.Creplicac.field("RPCO_NOMBRE").setText("Cinco");
+    c.Creplicac.post();
+    ASSERT_EQ(c.Creplicac.applyUpdates(0), 0);
+    c.Creplicac.moveTo(2);
+    c.Creplicac.remove();
+    c.Creplicac.first();
+    c.Creplicac.remove();
+    c.Creplicac.cancelUpdates();
+    EXPECT_EQ(names(), "Cinco Uno Dos Tres ");
+    EXPECT_EQ(prefixes(2), "CE FV NC ");
 }
 
 TEST_F(RowStoreTest, LongTextsAndBlobsAreWrittenButNeverCompared)

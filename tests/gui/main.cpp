@@ -1,6 +1,7 @@
 // The window tests run the real windows; they need a QApplication before any widget.
 // With --screenshots=FOLDER the program draws the windows into PNG files instead.
 #include "screenshots.h"
+#include "ui/qt/spanish.h"
 
 #include <QApplication>
 
@@ -11,6 +12,8 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
+    // As the program does: the toolkit's own texts in Spanish.
+    kalvora::loadSpanishTranslations(application);
     // Tests close main windows on purpose; that must not end anything.
     QApplication::setQuitOnLastWindowClosed(false);
     const QString screenshots = QStringLiteral("--screenshots=");

@@ -42,4 +42,19 @@ void MainWindowTest::connectTo(const std::string& code)
 
 void MainWindowTest::openEditor() { window->AdvGlowButton1Click(); }
 
+void MainWindowTest::activate()
+{
+    window->activateWindow();
+    QApplication::setActiveWindow(window.get());
+}
+
+QWidget* focusedAmong(const std::vector<QWidget*>& controls)
+{
+    QWidget* focus = QApplication::focusWidget();
+    for (QWidget* control : controls)
+        if (control->isAncestorOf(focus))
+            return control;
+    return focus;
+}
+
 }  // namespace kalvora::test

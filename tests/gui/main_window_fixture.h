@@ -24,6 +24,8 @@ protected:
     // The company chosen in LCiaDes, then "Conectar".
     void connectTo(const std::string& code);
     void openEditor();
+    // The window active, as on a desktop, so that keys reach its focus.
+    void activate();
 
     std::vector<std::string> messages() const { return dialogs.texts(ScriptedDialogs::Kind::Message); }
 
@@ -35,5 +37,9 @@ protected:
 
 // Runs the events already posted: deferred deletes, queued slots.
 void settle();
+
+// The one of controls that has the focus or holds it (a cell editor inside its grid, the
+// line inside a date editor); the focus widget itself when none does.
+QWidget* focusedAmong(const std::vector<QWidget*>& controls);
 
 }  // namespace kalvora::test

@@ -63,7 +63,17 @@ int renderScreenshots(const QString& folder)
     saved = save(window, folder + "/targets-editor.png") && saved;
     window.AdvGlowButton4Click();
 
-    PanelProgress progress(*window.Panel4, *window.Label6, *window.ProgressBar1);
+    // A third target, and the editor on it: every row whole, none under a navigator.
+    CompanyRows(site.destination()).target(3, "Bodega Sur", "/srv/kalvora", "BSU", {"RC", "NC", "ND"});
+    componentes.Creplicac.close();
+    window.AdvGlowButton2Click();
+    window.AdvGlowButton1Click();
+    componentes.Creplicac.last();
+    saved = save(window, folder + "/targets-editor-three.png") && saved;
+    window.AdvGlowButton4Click();
+
+    // The progress panel as a run leaves it between two entries.
+    PanelProgress& progress = window.progress();
     progress.show();
     progress.setCaption(ansi("Transmitiendo información de Almacén Central"));
     progress.reset(10);

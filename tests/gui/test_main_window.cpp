@@ -5,13 +5,22 @@
 #include "principalconta/date_range.h"
 #include "principalconta/windows/data_grid.h"
 #include "principalconta/windows/lookup_combo_box.h"
+#include "principalconta/windows/navigator.h"
 #include "principalconta/windows/row_store_model.h"
 #include "settings/clock.h"
+#include "ui/qt/text.h"
 #include "ui/text.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QComboBox>
 #include <QDateEdit>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 
 namespace kalvora::test {
 namespace {
@@ -160,6 +169,107 @@ TEST_F(MainWindowTest, AnUnattendedRunSendsTodaysEntriesAndCloses)
     EXPECT_EQ(sent[0][1].asText(), "S");
     EXPECT_EQ(sent[1][1].asText(), "N");
     EXPECT_EQ(query(site.destination(), "select cuen_cod from cuentas").rows.size(), 1u);
+}
+
+TEST_F(MainWindowTest, TheProgressPanelKeepsItsNoticeAndNamesTheTarget)
+{
+    site.site().addSource("ORI");
+    CompanyRows(site.destination()).execute("DELETE FROM REPLICA_CONTA_DETALLE");
+    CompanyRows(site.destination()).execute("DELETE FROM REPLICA_CONTA");
+    const std::string name = ansi("Compañía de origen con un nombre bastante largo");
+    CompanyRows(site.destination()).target(5, name, site.root(), "ORI");
+    signIn(QStringLiteral("sysdba"));
+    connectTo("DES");
+    window->SpeedButton1Click();
+    ASSERT_EQ(messages(), std::vector<std::string>{ansi("Proceso de envio de información concluído.")});
+
+    std::vector<QString> texts;
+    for (const QLabel* label : window->Panel4->findChildren<QLabel*>()) {
+        texts.push_back(label->text());
+        EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString() << " is cut";
+    }
+    EXPECT_EQ(texts, (std::vector<QString>{QStringLiteral("Copiando información. Espere un momento..."),
+                                           toQString(ansi("Transmitiendo información de ") + name)}));
+}
+
+TEST_F(MainWindowTest, EnviarBeforeConectarSaysThatNoDestinationIsConnected)
+{
+    signIn();
+    window->LCiaDes->setKeyValue("DES");
+    window->SpeedButton1Click();
+    EXPECT_EQ(messages(), std::vector<std::string>{"Se presento el siguiente error: " +
+                                                   ansi("No hay una compañía destino conectada: escoja la compañía "
+                                                        "y pulse \"Conectar\".")});
+    EXPECT_FALSE(c.DBEnvio.connected());
+    EXPECT_TRUE(window->Panel4->isVisible()) << "the run stopped where the error arose";
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(MainWindowTest, EscClosesTheCompanyListOnly)
+{
+    signIn();
+    static_cast<QComboBox*>(window->LCiaDes)->showPopup();
+    ASSERT_TRUE(window->LCiaDes->view()->isVisible());
+    QTest::keyClick(window->LCiaDes->view(), Qt::Key_Escape);
+    settle();
+    EXPECT_FALSE(window->LCiaDes->view()->isVisible());
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(MainWindowTest, TabFollowsTheDesignedOrderOneStopPerControl)
+{
+    signIn();
+    connectTo("DES");
+    activate();
+    const std::vector<QWidget*> order{window->Fecini,         window->Fecfin,       window->LCiaDes,
+                                      window->SerDes1,        window->DBGridEh1,    window->DBNavigator1,
+                                      window->AdvGlowButton1, window->DBGridEh2,    window->DBNavigator2,
+                                      window->AdvGlowButton2, window->SpeedButton1, window->SpeedButton2};
+    window->Fecini->setFocus();
+    std::vector<QWidget*> visited{focusedAmong(order)};
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited.push_back(focusedAmong(order));
+    }
+    EXPECT_EQ(visited, order);
+
+    window->DBNavigator1->setFocus();
+    QTest::keyClick(window->DBNavigator1, Qt::Key_Space);
+    EXPECT_EQ(c.Creplicac.recNo(), 1) << "Space presses the marked button: the first enabled one, Next";
+}
+
+TEST_F(MainWindowTest, TypingInTheCompanyBoxFindsACompanyByCodeOrName)
+{
+    signIn();
+    struct Case {
+        const char* typed;
+        std::string code;
+    };
+    for (const Case& k : {Case{"SEG", "SEG"}, Case{"Contab", "DES"}, Case{"segunda", "SEG"},
+                          Case{"Compa", "XYZ"}, Case{"des", "DES"}}) {
+        SCOPED_TRACE(k.typed);
+        QTest::keyClicks(window->LCiaDes, QString::fromUtf8(k.typed));
+        ASSERT_TRUE(window->LCiaDes->view()->isVisible()) << "the list drops down as the user types";
+        QTest::keyClick(window->LCiaDes->view(), Qt::Key_Return);
+        settle();
+        EXPECT_EQ(window->LCiaDes->keyValue(), k.code);
+    }
+}
+
+TEST_F(MainWindowTest, TheToolkitSpeaksSpanishWhateverTheLocale)
+{
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    open();
+    QLocale::setDefault(before);
+    for (QDateEdit* editor : {window->Fecini, window->Fecfin}) {
+        EXPECT_EQ(editor->calendarWidget()->locale().language(), QLocale::Spanish);
+        EXPECT_EQ(editor->calendarWidget()->firstDayOfWeek(), Qt::Monday);
+    }
+    QMessageBox box(QMessageBox::Question, QString(), QString(), QMessageBox::Yes | QMessageBox::No | QMessageBox::Ok);
+    EXPECT_EQ(box.button(QMessageBox::Yes)->text().remove(QLatin1Char('&')), QStringLiteral("Sí"));
+    EXPECT_EQ(box.button(QMessageBox::No)->text().remove(QLatin1Char('&')), QStringLiteral("No"));
+    EXPECT_EQ(box.button(QMessageBox::Ok)->text().remove(QLatin1Char('&')), QStringLiteral("Aceptar"));
 }
 
 }  // namespace

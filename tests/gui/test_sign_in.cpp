@@ -9,6 +9,7 @@
 #include "support/server.h"
 #include "ui/text.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -84,6 +85,20 @@ TEST_F(SignInDialogTest, EscEndsTheDialogWithoutASession)
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_TRUE(c.servidor_sesion.empty());
     EXPECT_TRUE(dialogs.events().empty());
+}
+
+TEST_F(SignInDialogTest, EscClosesAnOpenServerListOnly)
+{
+    QSignalSpy finished(&dialog, &QDialog::finished);
+    dialog.ServidorDes->showPopup();
+    ASSERT_TRUE(dialog.ServidorDes->view()->isVisible());
+    QTest::keyClick(dialog.ServidorDes->view(), Qt::Key_Escape);
+    EXPECT_FALSE(dialog.ServidorDes->view()->isVisible());
+    EXPECT_EQ(finished.count(), 0);
+    EXPECT_TRUE(dialog.isVisible());
+
+    QTest::keyClick(dialog.TUsuades, Qt::Key_Escape);
+    EXPECT_EQ(finished.count(), 1) << "with the list closed, ESC still ends the dialog";
 }
 
 TEST_F(SignInDialogTest, AQuoteInTheUserNameReachesTheUserQueryAsText)

@@ -12,6 +12,9 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <algorithm>
+#include <functional>
+
 namespace kalvora::test {
 namespace {
 
@@ -32,9 +35,20 @@ protected:
 
     void press(Navigator* navigator, Navigator::Button button) { navigator->button(button)->click(); }
 
-    // Types into a cell of an editor grid the way a user does: editor, keys, Enter.
-    void type(DataGrid* grid, int column, const QString& text)
+    // Rows in a grid's column, from the top.
+    std::vector<QString> column(DataGrid* grid, int c) const
     {
+        std::vector<QString> texts;
+        for (int row = 0; row < grid->model()->rowCount(); ++row)
+            texts.push_back(shown(grid, row, c));
+        return texts;
+    }
+
+    // Types into a cell of an editor grid the way a user does: editor, keys, Enter (or,
+    // with finish false, no Enter: the text stays in the open cell editor).
+    void type(DataGrid* grid, int column, const QString& text, bool finish = true)
+    {
+        settle();  // an editor closed by a button is gone only then
         const QModelIndex cell = grid->model()->index(grid->currentIndex().row(), column);
         grid->setCurrentIndex(cell);
         grid->edit(cell);
@@ -42,7 +56,8 @@ protected:
         ASSERT_NE(editor, nullptr);
         editor->selectAll();
         QTest::keyClicks(editor, text);
-        QTest::keyClick(editor, Qt::Key_Return);
+        if (finish)
+            QTest::keyClick(editor, Qt::Key_Return);
         settle();
     }
 
@@ -172,10 +187,93 @@ TEST_F(TargetsEditorTest, TheMainWindowGridsFollowTheEditor)
               Qt::NoItemFlags);
 }
 
+TEST_F(TargetsEditorTest, SalirPutsDeletedRowsBackWhereTheyWere)
+{
+    const std::vector<QString> targets{QStringLiteral("Almacén Central"), QStringLiteral("Sucursal Norte")};
+    const std::vector<QString> prefixes{QStringLiteral("CE"), QStringLiteral("FV")};
+    struct Case {
+        const char* what;
+        Navigator* navigator;
+    };
+    for (const Case& k : {Case{"the first prefix", window->DBNavigator4}, Case{"the first target", window->DBNavigator3}}) {
+        SCOPED_TRACE(k.what);
+        press(window->DBNavigator3, Navigator::Button::First);
+        press(k.navigator, Navigator::Button::Delete);
+        window->AdvGlowButton4Click();
+        EXPECT_EQ(column(window->DBGridEh1, 1), targets);
+        press(window->DBNavigator1, Navigator::Button::First);
+        EXPECT_EQ(column(window->DBGridEh2, 1), prefixes);
+        openEditor();
+    }
+    EXPECT_TRUE(dialogs.texts(Kind::Message).empty());
+}
+
+TEST_F(TargetsEditorTest, ATypedValueIsTakenBeforeAnyButtonActsOnTheRow)
+{
+    struct Case {
+        const char* what;
+        std::function<void()> act;
+    };
+    const std::vector<Case> cases{
+        {"insert on the prefixes", [&] { press(window->DBNavigator4, Navigator::Button::Insert); }},
+        {"first on the main window's targets", [&] { press(window->DBNavigator1, Navigator::Button::First); }},
+        {"Grabar", [&] { window->AdvGlowButton3Click(); }},
+    };
+    int id = 3;
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        dialogs.clear();
+        openEditor();
+        press(window->DBNavigator3, Navigator::Button::Insert);
+        type(window->DBGridEh3, 0, QString::number(id++));
+        type(window->DBGridEh3, 1, QStringLiteral("Bodega"));
+        type(window->DBGridEh3, 3, QStringLiteral("BOD"), false);
+        k.act();
+        EXPECT_EQ(dialogs.events(), std::vector<ScriptedDialogs::Event>{});
+        const auto codes = column(window->DBGridEh1, 3);
+        EXPECT_EQ(std::count(codes.begin(), codes.end(), QStringLiteral("BOD")), id - 3);
+    }
+    EXPECT_EQ(stored("select * from replica_conta where rpco_cod = 'BOD'"), 3u);
+}
+
+TEST_F(TargetsEditorTest, ANewTargetShowsItsOwnPrefixesNotThoseOfAnother)
+{
+    ASSERT_EQ(window->DBGridEh4->model()->rowCount(), 2);
+    press(window->DBNavigator3, Navigator::Button::Insert);
+    EXPECT_EQ(window->DBGridEh4->model()->rowCount(), 0);
+    EXPECT_EQ(window->DBGridEh2->model()->rowCount(), 0);
+    EXPECT_FALSE(window->DBNavigator4->button(Navigator::Button::Delete)->isEnabled());
+    press(window->DBNavigator4, Navigator::Button::Delete);
+
+    type(window->DBGridEh3, 0, QStringLiteral("3"));
+    type(window->DBGridEh3, 3, QStringLiteral("BSU"));
+    window->AdvGlowButton3Click();
+    EXPECT_TRUE(dialogs.events().empty());
+    EXPECT_EQ(stored("select * from replica_conta"), 3u);
+    EXPECT_EQ(stored("select * from replica_conta_detalle"), 3u) << "no prefix of another target was deleted";
+}
+
+TEST_F(TargetsEditorTest, TabGoesRoundTheEditorsOwnControls)
+{
+    activate();
+    const std::vector<QWidget*> cycle{window->DBGridEh3,     window->DBNavigator3,  window->DBGridEh4,
+                                      window->DBNavigator4, window->AdvGlowButton3, window->AdvGlowButton4};
+    window->AdvGlowButton3->setFocus();
+    std::vector<QWidget*> forward;
+    for (std::size_t i = 0; i < cycle.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        forward.push_back(focusedAmong(cycle));
+    }
+    EXPECT_EQ(forward, (std::vector<QWidget*>{cycle[5], cycle[0], cycle[1], cycle[2], cycle[3], cycle[4]}));
+
+    window->DBGridEh3->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    EXPECT_EQ(focusedAmong(cycle), window->AdvGlowButton4) << "Shift+Tab goes round the other way";
+}
+
 TEST_F(TargetsEditorTest, LeavingTheGridDropsANewRowNobodyTypedInto)
 {
-    window->activateWindow();
-    QApplication::setActiveWindow(window.get());
+    activate();
     window->DBGridEh3->setFocus();
     QTest::keyClick(window->DBGridEh3, Qt::Key_Insert);
     ASSERT_EQ(c.Creplicac.state(), RowStore::State::Insert);
@@ -186,6 +284,51 @@ TEST_F(TargetsEditorTest, LeavingTheGridDropsANewRowNobodyTypedInto)
     EXPECT_EQ(window->DBGridEh3->model()->rowCount(), 2);
     EXPECT_TRUE(dialogs.events().empty());
 }
+
+// The application's font for a scope, as a user with larger letters would have it.
+class ScopedFont {
+public:
+    explicit ScopedFont(int pointSize) : before_(QApplication::font())
+    {
+        QFont font = before_;
+        if (pointSize > 0)
+            font.setPointSize(pointSize);
+        QApplication::setFont(font);
+    }
+    ~ScopedFont() { QApplication::setFont(before_); }
+
+private:
+    QFont before_;
+};
+
+class EditorGeometryTest : public MainWindowTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(EditorGeometryTest, EveryRowOfTheEditorGridsIsInSight)
+{
+    const ScopedFont font(GetParam());
+    CompanyRows(site.destination()).target(3, "Bodega Sur", "/srv/kalvora", "BSU", {"RC", "NC", "ND"});
+    signIn();
+    connectTo("DES");
+    openEditor();
+    window->DBNavigator3->button(Navigator::Button::Last)->click();
+    settle();
+    struct Pair {
+        DataGrid* grid;
+        Navigator* navigator;
+    };
+    for (const Pair& p : {Pair{window->DBGridEh3, window->DBNavigator3}, Pair{window->DBGridEh4, window->DBNavigator4}}) {
+        ASSERT_EQ(p.grid->model()->rowCount(), 3);
+        for (int row = 0; row < 3; ++row)
+            EXPECT_TRUE(p.grid->viewport()->rect().contains(p.grid->visualRect(p.grid->model()->index(row, 0))))
+                << "row " << row << " of " << p.grid->objectName().toStdString();
+        EXPECT_FALSE(p.grid->geometry().intersects(p.navigator->geometry()));
+        EXPECT_TRUE(window->AdvPanel1->rect().contains(p.navigator->geometry()));
+    }
+    EXPECT_LE(window->AdvPanel1->geometry().bottom(), window->Panel2->geometry().top()) << "it ends above the bottom bar";
+    EXPECT_TRUE(dialogs.events().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Fonts, EditorGeometryTest, ::testing::Values(0, 12));
 
 }  // namespace
 }  // namespace kalvora::test

@@ -1,0 +1,22 @@
+#pragma once
+// A date editor with a calendar that drops down: one Tab stop for the whole date (Tab
+// leaves it, Ctrl+arrows move between day, month and year), and its calendar in Spanish
+// whatever the environment's locale.
+#include <QDateEdit>
+
+namespace kalvora {
+
+class DateEditor : public QDateEdit {
+    Q_OBJECT
+public:
+    explicit DateEditor(QWidget* parent = nullptr);
+
+protected:
+    bool focusNextPrevChild(bool next) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    bool steppingSections_ = false;
+};
+
+}  // namespace kalvora
