@@ -39,8 +39,8 @@ case "${1:-}" in
 --windows)
     PACKAGES=("${WINDOWS_PACKAGES[@]}")
     install_packages
-    build_targets build-windows "-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DKALVORA_WINDOW_PROGRAM=OFF \
-        -DKALVORA_TOOLS=OFF -DKALVORA_BENCHMARKS=OFF" "${WINDOWS_TARGETS[@]}"
+    build_targets build-windows "--no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+        -DKALVORA_WINDOW_PROGRAM=OFF -DKALVORA_TOOLS=OFF -DKALVORA_BENCHMARKS=OFF" "${WINDOWS_TARGETS[@]}"
     use_wine build-windows
     check_batch_under_wine build-windows
     say "Running the tests under Wine"

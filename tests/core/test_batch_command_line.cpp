@@ -1,6 +1,7 @@
 // kalvora-envio-batch's command line, run as a child process: nothing here reaches a
 // database, so it runs wherever the program builds (under Wine too, without fbclient.dll).
 #include "support/child_process.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -59,6 +60,18 @@ TEST(BatchCommandLine, HelpDocumentsEveryOptionAndTheExitStatuses)
     for (const char* part : {"--from AAAA-MM-DD", "--to AAAA-MM-DD", "--on-error continue|skip-target", "KALVORA_PASSWORD",
                              "KALVORA_REGISTRY", "\n  0 ", "\n  1 ", "\n  2 ", "\n  64 ", "COMPAÑIA"})
         EXPECT_TRUE(f.outSays(part)) << part << "\n" << f.out;
+}
+
+// Where the database cannot be reached (under Wine, where even fbclient.dll is missing) the
+// run stops with the error shown, not with the process killed at the first database call.
+TEST(BatchCommandLine, ARunThatCannotReachTheDatabaseStopsWithTwo)
+{
+    test::TempDir dir;
+    const Finished f = batch({dir.file("no existe"), "SYSDBA", "clave", "001"},
+                             {{"KALVORA_REGISTRY", dir.file("kalvora.reg")}});
+    EXPECT_EQ(f.status, 2) << f.err;
+    EXPECT_FALSE(f.err.empty());
+    EXPECT_TRUE(f.out.empty()) << f.out;
 }
 
 }  // namespace
