@@ -86,10 +86,8 @@ LCTYPE regionalType(const std::string& name)
 
 }  // namespace
 
-ScopedRegistry::ScopedRegistry()
+ScopedRegistry::ScopedRegistry() : base_(L"Software\\kalvora-test-" + std::to_wstring(std::random_device{}()))
 {
-    std::random_device random;
-    base_ = L"Software\\kalvora-test-" + std::to_wstring(random());
     const HKEY base = createKey(HKEY_CURRENT_USER, base_);
     localMachine_ = createKey(base, L"HKEY_LOCAL_MACHINE");
     currentUser_ = createKey(base, L"HKEY_CURRENT_USER");
