@@ -6,6 +6,8 @@
 #   ./test.sh --sanitize  every test again, built with AddressSanitizer and
 #                         UndefinedBehaviorSanitizer in build-sanitize/
 #   ./test.sh --fuzz      each libFuzzer target of fuzz/ (clang, build-fuzz/) for a while
+#   ./test.sh --windows   the core, the batch program and the tests that need no database,
+#                         cross-built for Windows (MinGW-w64, build-windows/), run under Wine
 set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/common.sh
@@ -36,8 +38,19 @@ case "${1:-}" in
     CC=clang CXX=clang++ build_targets build-fuzz "-DKALVORA_FUZZ=ON" "${FUZZ_TARGETS[@]}"
     run_fuzzers build-fuzz "${FUZZ_SECONDS:-30}"
     ;;
+--windows)
+    PACKAGES=("${WINDOWS_PACKAGES[@]}")
+    install_packages
+    build_targets build-windows "--no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+        -DKALVORA_WINDOW_PROGRAM=OFF -DKALVORA_TOOLS=OFF -DKALVORA_BENCHMARKS=OFF" "${WINDOWS_TARGETS[@]}"
+    use_wine build-windows
+    check_batch_under_wine build-windows
+    say "Running the tests under Wine"
+    cd build-windows
+    ctest --output-on-failure -j"$(nproc)"
+    ;;
 *)
-    echo "usage: $0 [--sanitize | --fuzz]" >&2
+    echo "usage: $0 [--sanitize | --fuzz | --windows]" >&2
     exit 64
     ;;
 esac

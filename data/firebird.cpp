@@ -1,5 +1,6 @@
 #include "data/firebird.h"
 
+#include "data/client_library.h"
 #include "ui/errors.h"
 #include "ui/text.h"
 
@@ -15,7 +16,10 @@ namespace {
 
 Firebird::IMaster* master()
 {
-    static Firebird::IMaster* const m = Firebird::fb_get_master_interface();
+    static Firebird::IMaster* const m = [] {
+        requireClientLibrary();
+        return Firebird::fb_get_master_interface();
+    }();
     return m;
 }
 

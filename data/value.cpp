@@ -111,12 +111,12 @@ std::string Value::asText() const
             else if constexpr (std::is_same_v<T, std::string>)
                 return x;
             else if constexpr (std::is_same_v<T, Date>)
-                return formatDate(x, regionalFormats().shortDate);
+                return regionalFormats().date(x);
             else if constexpr (std::is_same_v<T, TimeOfDay>)
-                return formatTime(x, regionalFormats().longTime);
+                return regionalFormats().time(x);
             else if constexpr (std::is_same_v<T, Timestamp>) {
                 const RegionalFormats formats = regionalFormats();
-                return formatDate(x.date, formats.shortDate) + " " + formatTime(x.time, formats.longTime);
+                return formats.date(x.date) + " " + formats.time(x.time);
             }
             else if constexpr (std::is_same_v<T, BlobBytes>)
                 return x.bytes;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <random>
 
 namespace kalvora::fuzz {
 
@@ -27,10 +28,14 @@ void detachDatabase() { attachment->detach(); }
 const std::string& scratchFolder()
 {
     if (folder.empty()) {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp") + "/kalvora-fuzz-XXXXXX";
-        require(mkdtemp(pattern.data()) != nullptr, "a temporary folder");
-        folder = pattern;
+        namespace fs = std::filesystem;
+        std::random_device random;
+        fs::path candidate;
+        // create_directory is false when the name is taken.
+        do
+            candidate = fs::temp_directory_path() / ("kalvora-fuzz-" + std::to_string(random()));
+        while (!fs::create_directory(candidate));
+        folder = candidate.string();
         std::atexit(removeFolder);
     }
     return folder;

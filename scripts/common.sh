@@ -49,6 +49,12 @@ start_firebird_server() {
 # ---------------------------------------------------------------------------- test.sh modes
 
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+
+# The Windows build: MinGW-w64 for the programs, GoogleTest's sources and Firebird's headers
+# from Debian, Wine to run the result.
+WINDOWS_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine googletest firebird-dev)
+WINDOWS_TARGETS=(kalvora-envio-batch database_free_tests fuzz_servers_replay fuzz_registry_file_replay
+                 fuzz_error_messages_replay fuzz_scrambler_replay)
 FUZZ_TARGETS=(fuzz_servers fuzz_registry_file fuzz_error_messages fuzz_scrambler fuzz_statements fuzz_selection fuzz_lifting)
 
 # The sanitizers stop at the first report (the fuzzers too). Firebird's libraries keep some
@@ -91,4 +97,37 @@ run_fuzzers() {
              "in fuzz/corpus/<target>/)" >&2
         return 1
     fi
+}
+
+# use_wine DIR: a Wine prefix of its own in DIR/wine, made once; no display, no messages.
+# Wine takes its code page from the locale: C.UTF-8 gives Windows-1252, as a Spanish Windows.
+use_wine() {
+    export WINEPREFIX="$PWD/$1/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
+    unset DISPLAY WAYLAND_DISPLAY
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        say "Preparing the Wine prefix $WINEPREFIX"
+        wineboot --init >/dev/null 2>&1
+        wineserver --wait
+    fi
+}
+
+# check_batch_under_wine DIR: --help and a usage error exit as documented.
+check_batch_under_wine() {
+    local batch="$1/kalvora-envio-batch.exe" status=0
+    say "kalvora-envio-batch.exe under Wine"
+    wine "$batch" --help >"$1/batch-help.txt" 2>&1 || status=$?
+    if [ "$status" -ne 0 ] || ! grep -q "COMPAÑIA" "$1/batch-help.txt"; then
+        echo "--help: exit status $status" >&2
+        cat "$1/batch-help.txt" >&2
+        return 1
+    fi
+    head -n 1 "$1/batch-help.txt"
+    status=0
+    wine "$batch" /srv SYSDBA clave >"$1/batch-usage.txt" 2>&1 || status=$?
+    if [ "$status" -ne 64 ]; then
+        echo "usage error: exit status $status, expected 64" >&2
+        cat "$1/batch-usage.txt" >&2
+        return 1
+    fi
+    head -n 1 "$1/batch-usage.txt"
 }

@@ -13,13 +13,24 @@ constexpr const char* kValueName = "Directorio";
 
 std::string diraplicacion(Dialogs& dialogs)
 {
-    const auto key = RegistryKey::open(RegistryRoot::LocalMachine, kKeyPath);
-    if (!key) {
+    // A 32-bit installer on 64-bit Windows writes the key into the 32-bit view, which a
+    // 64-bit program does not see by default.
+    bool opened = false;
+    std::optional<RegistryValue> value;
+    for (const RegistryView view : {RegistryView::Bits64, RegistryView::Bits32}) {
+        const auto key = RegistryKey::open(RegistryRoot::LocalMachine, kKeyPath, view);
+        if (!key)
+            continue;
+        opened = true;
+        value = key->value(kValueName);
+        if (value)
+            break;
+    }
+    if (!opened) {
         dialogs.message(ansi("No se encontró la Clave ") + rootName(RegistryRoot::LocalMachine) + kKeyPath
                         + "\\" + kValueName);
         return "";
     }
-    const auto value = key->value(kValueName);
     if (!value)
         return "";
     // An expandable path is used as written, without expanding %VARIABLES%.

@@ -7,8 +7,9 @@
 namespace kalvora {
 
 // The "Directorio" value of HKEY_LOCAL_MACHINE\Software\Quenti\Kalvora2015, read afresh on
-// each call. "" when it is missing or empty; when the key does not open, also after telling
-// the user. Throws Error when the value is not text.
+// each call: from the registry's 64-bit view, or else from its 32-bit view. "" when it is
+// missing or empty; when the key opens in neither view, also after telling the user. Throws
+// Error when the value is not text.
 std::string diraplicacion(Dialogs& dialogs);
 
 // A file of the installation directory, e.g. "SERVIDORES.cfg" or "ENVIO.TXT".

@@ -22,7 +22,7 @@ bool supported(char field, int width)
     case 'y':
         return width == 2 || width == 4;
     case 't':
-        return width == 2;
+        return width <= 2;
     default:
         return width <= 2;
     }
@@ -106,7 +106,7 @@ std::string formatDate(const Date& date, const std::string& picture)
     return out;
 }
 
-std::string formatTime(const TimeOfDay& time, const std::string& picture)
+std::string formatTime(const TimeOfDay& time, const std::string& picture, const TimeDesignators& designators)
 {
     std::string out;
     for (const auto& t : tokenize(picture)) {
@@ -123,9 +123,11 @@ std::string formatTime(const TimeOfDay& time, const std::string& picture)
         case 's':
             out += number(time.second, t.width);
             break;
-        case 't':
-            out += time.hour < 12 ? "AM" : "PM";
+        case 't': {
+            const std::string& designator = time.hour < 12 ? designators.am : designators.pm;
+            out += t.width == 1 ? designator.substr(0, 1) : designator;
             break;
+        }
         default:
             out += t.text;
         }

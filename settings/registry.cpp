@@ -7,6 +7,7 @@
 #else
 #include "settings/registry_file.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -35,11 +36,12 @@ struct RegistryKey::State {
     ~State() { RegCloseKey(handle); }
 };
 
-std::optional<RegistryKey> RegistryKey::open(RegistryRoot root, const std::string& path)
+std::optional<RegistryKey> RegistryKey::open(RegistryRoot root, const std::string& path, RegistryView view)
 {
     HKEY handle = nullptr;
     const HKEY rootHandle = root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-    if (RegOpenKeyExA(rootHandle, withoutLeadingBackslashes(path).c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
+    const REGSAM access = KEY_READ | (view == RegistryView::Bits32 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY);
+    if (RegOpenKeyExA(rootHandle, withoutLeadingBackslashes(path).c_str(), 0, access, &handle) != ERROR_SUCCESS)
         return std::nullopt;
     return RegistryKey(std::make_unique<State>(handle));
 }
@@ -78,15 +80,28 @@ std::string registryFilePath()
     return path && *path ? path : "/etc/kalvora/kalvora.reg";
 }
 
+// A file exported on 64-bit Windows keeps the 32-bit view's keys where the registry does.
+std::string pathInView(RegistryRoot root, const std::string& path, RegistryView view)
+{
+    std::string relative = withoutLeadingBackslashes(path);
+    const std::string software = "software\\";
+    const bool belowSoftware = relative.size() >= software.size()
+        && std::equal(software.begin(), software.end(), relative.begin(),
+                      [](char s, char r) { return s == std::tolower(static_cast<unsigned char>(r)); });
+    if (view == RegistryView::Bits32 && root == RegistryRoot::LocalMachine && belowSoftware)
+        relative.insert(software.size(), "WOW6432Node\\");
+    return relative;
+}
+
 }  // namespace
 
-std::optional<RegistryKey> RegistryKey::open(RegistryRoot root, const std::string& path)
+std::optional<RegistryKey> RegistryKey::open(RegistryRoot root, const std::string& path, RegistryView view)
 {
     std::ifstream file(registryFilePath(), std::ios::binary);
     if (!file)
         return std::nullopt;
     const std::string content{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    auto key = readRegistryFileKey(content, rootName(root) + "\\" + withoutLeadingBackslashes(path));
+    auto key = readRegistryFileKey(content, rootName(root) + "\\" + pathInView(root, path, view));
     if (!key)
         return std::nullopt;
     return RegistryKey(std::make_unique<State>(State{std::move(*key)}));

@@ -11,10 +11,15 @@ namespace kalvora {
 
 enum class RegistryRoot { LocalMachine, CurrentUser };
 
+// The two views of a 64-bit Windows registry: what 32-bit programs write below
+// HKEY_LOCAL_MACHINE\Software lies apart, in Software\WOW6432Node (also in the file).
+enum class RegistryView { Bits64, Bits32 };
+
 class RegistryKey {
 public:
     // Path below the root, e.g. "\Software\Quenti"; names match regardless of case.
-    static std::optional<RegistryKey> open(RegistryRoot root, const std::string& path);
+    static std::optional<RegistryKey> open(RegistryRoot root, const std::string& path,
+                                           RegistryView view = RegistryView::Bits64);
 
     RegistryKey(RegistryKey&&) noexcept;
     RegistryKey& operator=(RegistryKey&&) noexcept;

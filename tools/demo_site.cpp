@@ -601,7 +601,7 @@ DemoSite buildDemo(const std::string& folder, const Date& today)
                              "\"Directorio\"=\"" + regText(site.folder) + "\"\r\n\r\n"
                              "[HKEY_CURRENT_USER\\Control Panel\\International]\r\n"
                              "\"sShortDate\"=\"" + std::string(kLockPicture) + "\"\r\n"
-                             "\"sLongTime\"=\"HH:mm:ss\"\r\n");
+                             "\"sTimeFormat\"=\"HH:mm:ss\"\r\n");
     writeText(site.folder + "/SERVIDORES.cfg", site.server + "\r\n");
 
     const std::string deletedTipo = "NCO";

@@ -1,6 +1,7 @@
 // kalvora-envio-batch: the unattended run without windows, for schedulers and scripts.
 #include "app/batch/batch_steps.h"
 #include "app/batch/command_line.h"
+#include "app/batch/process_text.h"
 #include "app/batch/summary_line.h"
 #include "principalconta/componentes.h"
 #include "principalconta/data_error_dialogs.h"
@@ -12,7 +13,6 @@
 #include <unistd.h>
 
 #include <clocale>
-#include <cstdlib>
 #include <iostream>
 
 using namespace kalvora;
@@ -63,25 +63,16 @@ Outcome transmit(const BatchOptions& options, Dialogs& dialogs, Progress& progre
     return outcome;
 }
 
-std::vector<std::string> argumentsOf(int argc, char* argv[])
-{
-    std::vector<std::string> arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.emplace_back(argv[i]);
-    return arguments;
-}
-
 }  // namespace
 
 int main(int argc, char* argv[])
 {
     // The client names database files in the user's locale, as the window's toolkit does.
     std::setlocale(LC_CTYPE, "");
+    const Utf8Console console;
     BatchOptions options;
     try {
-        const char* password = std::getenv("KALVORA_PASSWORD");
-        options = parseCommandLine(argumentsOf(argc, argv),
-                                   password ? std::optional<std::string>(password) : std::nullopt);
+        options = parseCommandLine(commandLineArguments(argc, argv), environmentText("KALVORA_PASSWORD"));
     } catch (const UsageError& e) {
         std::cerr << "kalvora-envio-batch: " << toUtf8(e.what()) << "\n\n" << toUtf8(usage());
         return kExitUsage;

@@ -18,7 +18,7 @@ void appendLine(Dialogs& dialogs, const char* fileName, const std::vector<std::s
 {
     const Timestamp stamp = now();
     const RegionalFormats formats = regionalFormats();
-    std::string line = formatDate(stamp.date, formats.shortDate) + "," + formatTime(stamp.time, formats.longTime);
+    std::string line = formats.date(stamp.date) + "," + formats.time(stamp.time);
     for (const auto& field : fields)
         line += "," + field;
     line += "\r\n";

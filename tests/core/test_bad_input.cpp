@@ -6,6 +6,7 @@
 #include "data/locations.h"
 #include "settings/clock.h"
 #include "settings/servers.h"
+#include "support/child_process.h"
 #include "support/destination_contents.h"
 #include "support/scratch.h"
 #include "support/transmission_fixture.h"
@@ -20,10 +21,6 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <spawn.h>
-#include <sys/wait.h>
-
-extern char** environ;
 
 namespace kalvora {
 namespace {
@@ -146,15 +143,10 @@ TEST(HighByteLocations, DISABLED_OpenTheirFolderInAUtf8Locale)
 // A server entry's Windows-1252 letters name the folder that has them on disk (in UTF-8).
 TEST(HighByteLocations, ServerEntriesWithHighBytesOpenTheirFolder)
 {
-    std::string program = "/proc/self/exe";
-    std::string filter = "--gtest_filter=HighByteLocations.DISABLED_OpenTheirFolderInAUtf8Locale";
-    std::string disabled = "--gtest_also_run_disabled_tests";
-    char* argv[] = {program.data(), filter.data(), disabled.data(), nullptr};
-    pid_t pid = 0;
-    ASSERT_EQ(posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ), 0);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
+    const test::Finished child = test::runProgram(
+        test::currentProgram(),
+        {"--gtest_filter=HighByteLocations.DISABLED_OpenTheirFolderInAUtf8Locale", "--gtest_also_run_disabled_tests"});
+    EXPECT_EQ(child.status, 0) << child.out << child.err;
 }
 
 // A NUL in a target's server entry would cut the location short and open another file: here

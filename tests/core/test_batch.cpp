@@ -2,6 +2,7 @@
 // scheduler or ./run.sh starts them.
 #include "data/ddl.h"
 #include "settings/clock.h"
+#include "support/child_process.h"
 #include "support/scratch.h"
 #include "support/server.h"
 #include "support/transmission_fixture.h"
@@ -9,19 +10,9 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <map>
-#include <optional>
-
-extern char** environ;
 
 namespace kalvora {
 namespace {
@@ -29,24 +20,8 @@ namespace {
 namespace fs = std::filesystem;
 using test::Account;
 using test::accountEntry;
-
-// Programs of the same build: the test binary sits in tests/ below the build folder.
-fs::path builtProgram(const std::string& relative)
-{
-    const fs::path program = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / relative;
-    if (!fs::exists(program))
-        ADD_FAILURE() << program << " is missing: build it first";
-    return program;
-}
-
-struct Finished {
-    int status = -1;
-    std::string out;  // UTF-8, as a terminal gets it
-    std::string err;
-
-    bool errSays(const std::string& utf8) const { return err.find(utf8) != std::string::npos; }
-    bool outSays(const std::string& utf8) const { return out.find(utf8) != std::string::npos; }
-};
+using test::builtProgram;
+using test::Finished;
 
 std::string readFile(const fs::path& file)
 {
@@ -54,57 +29,9 @@ std::string readFile(const fs::path& file)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Runs program with arguments; environment entries set to nullopt are removed. Standard
-// output and error go to files, which are not terminals: progress comes as lines.
-Finished run(const fs::path& program, const std::vector<std::string>& arguments,
-             const std::map<std::string, std::optional<std::string>>& environment = {})
+Finished batch(const std::vector<std::string>& arguments, const test::EnvironmentChanges& environment = {})
 {
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e) {
-        const std::string entry = *e;
-        if (!environment.contains(entry.substr(0, entry.find('='))))
-            env.push_back(entry);
-    }
-    for (const auto& [name, value] : environment)
-        if (value)
-            env.push_back(name + "=" + *value);
-
-    std::vector<std::string> argv{program.string()};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    // Null-terminated, as exec wants them.
-    const auto pointers = [](std::vector<std::string>& texts) {
-        std::vector<char*> out(texts.size() + 1, nullptr);
-        std::transform(texts.begin(), texts.end(), out.begin(), [](std::string& t) { return t.data(); });
-        return out;
-    };
-    auto argp = pointers(argv);
-    auto envp = pointers(env);
-
-    test::TempDir capture;
-    posix_spawn_file_actions_t files;
-    posix_spawn_file_actions_init(&files);
-    posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, capture.file("out").c_str(), O_WRONLY | O_CREAT, 0600);
-    posix_spawn_file_actions_addopen(&files, STDERR_FILENO, capture.file("err").c_str(), O_WRONLY | O_CREAT, 0600);
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, argp[0], &files, nullptr, argp.data(), envp.data());
-    posix_spawn_file_actions_destroy(&files);
-    Finished finished;
-    if (spawned != 0) {
-        ADD_FAILURE() << "cannot start " << program;
-        return finished;
-    }
-    int wstatus = 0;
-    waitpid(pid, &wstatus, 0);
-    finished.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-    finished.out = readFile(capture.file("out"));
-    finished.err = readFile(capture.file("err"));
-    return finished;
-}
-
-Finished batch(const std::vector<std::string>& arguments,
-               const std::map<std::string, std::optional<std::string>>& environment = {})
-{
-    return run(builtProgram("kalvora-envio-batch"), arguments, environment);
+    return test::runProgram(builtProgram("kalvora-envio-batch"), arguments, environment);
 }
 
 std::string isoDate(const Date& d)
@@ -120,49 +47,6 @@ std::string flags(const std::string& location)
     for (const auto& row : test::query(location, "select audi_envio from auditoria order by audi_id").rows)
         out += row[0].asText();
     return out;
-}
-
-TEST(BatchCommandLine, UsageErrorsExitWith64AndShowTheUsage)
-{
-    const std::vector<std::vector<std::string>> wrong{
-        {},
-        {"/srv", "SYSDBA", "clave"},
-        {"/srv", "SYSDBA", "clave", "001", "extra"},
-        {"/srv", "SYSDBA", "clave", ""},
-        {"--verbose", "/srv", "SYSDBA", "clave", "001"},
-        {"--from", "2026-02-30", "/srv", "SYSDBA", "clave", "001"},
-        {"--to=09/12/2026", "/srv", "SYSDBA", "clave", "001"},
-        {"--on-error", "retry", "/srv", "SYSDBA", "clave", "001"},
-        {"/srv", "SYSDBA", "clave", "001", "--from"},
-        {"/srv", "SYSDBA", "-", "001"},  // no KALVORA_PASSWORD
-    };
-    for (const auto& arguments : wrong) {
-        const Finished f = batch(arguments, {{"KALVORA_PASSWORD", std::nullopt}});
-        std::string line;
-        for (const auto& a : arguments)
-            line += " '" + a + "'";
-        EXPECT_EQ(f.status, 64) << line << "\n" << f.err;
-        EXPECT_TRUE(f.errSays("Uso: kalvora-envio-batch")) << line;
-        EXPECT_TRUE(f.out.empty()) << line;
-    }
-
-    const Finished missing = batch({"/srv", "SYSDBA", "-", "001"}, {{"KALVORA_PASSWORD", std::nullopt}});
-    EXPECT_TRUE(missing.errSays("KALVORA_PASSWORD no está definida")) << missing.err;
-}
-
-TEST(BatchCommandLine, HelpDocumentsEveryOptionAndTheExitStatuses)
-{
-    const Finished f = batch({"--help"});
-    EXPECT_EQ(f.status, 0);
-    for (const char* part : {"--from AAAA-MM-DD", "--to AAAA-MM-DD", "--on-error continue|skip-target", "KALVORA_PASSWORD",
-                             "KALVORA_REGISTRY", "--version", "\n  0 ", "\n  1 ", "\n  2 ", "\n  64 ", "COMPAÑIA"})
-        EXPECT_TRUE(f.outSays(part)) << part << "\n" << f.out;
-
-    // Before anything else on the line, as --help; nothing is run.
-    const Finished version = batch({"--version", "/srv", "SYSDBA", "-", "001"}, {{"KALVORA_PASSWORD", std::nullopt}});
-    EXPECT_EQ(version.status, 0) << version.err;
-    EXPECT_EQ(version.out, "kalvora-envio-batch " KALVORA_VERSION "\n");
-    EXPECT_TRUE(version.err.empty()) << version.err;
 }
 
 // An installation in a temporary folder: general database, destination DES, sources.
@@ -289,7 +173,7 @@ TEST(BatchServer, ThePasswordComesFromKalvoraPasswordAndAWrongOneStopsTheRun)
     test::shareWithServer(dir.path() + "/datos");
     test::createServerDatabase(dir.path() + "/datos/general.fdb", general);
     const std::vector<std::string> arguments{test::serverLocation(dir.path()), user.name(), "-", "DES"};
-    const std::map<std::string, std::optional<std::string>> noClientDefaults{{"ISC_USER", std::nullopt},
+    const test::EnvironmentChanges noClientDefaults{{"ISC_USER", std::nullopt},
                                                                               {"ISC_PASSWORD", std::nullopt}};
 
     auto environment = noClientDefaults;
@@ -311,9 +195,9 @@ TEST(Demo, TheBatchTransmitsTheDemoAsItsBuilderExpects)
 {
     test::TempDir dir;
     const std::string folder = dir.file("demo");
-    ASSERT_EQ(run(builtProgram("tools/kalvora-demo"), {folder}).status, 0);
+    ASSERT_EQ(test::runProgram(builtProgram("tools/kalvora-demo"), {folder}).status, 0);
     // Built anew over the earlier one.
-    const Finished built = run(builtProgram("tools/kalvora-demo"), {folder});
+    const Finished built = test::runProgram(builtProgram("tools/kalvora-demo"), {folder});
     ASSERT_EQ(built.status, 0) << built.err;
 
     const Finished f = batch({folder + "/servidor", "SYSDBA", "-", "001"},
@@ -324,7 +208,7 @@ TEST(Demo, TheBatchTransmitsTheDemoAsItsBuilderExpects)
     EXPECT_TRUE(f.outSays("Proceso de envio de información concluído.\n" + expected)) << f.out << "\n" << expected;
     EXPECT_NE(readFile(folder + "/ERRORES.TXT").find(",SYSDBA,Error transmitiendo NCO NV"), std::string::npos);
 
-    EXPECT_NE(run(builtProgram("tools/kalvora-demo"), {dir.path()}).status, 0) << "a folder that is not a demo";
+    EXPECT_NE(test::runProgram(builtProgram("tools/kalvora-demo"), {dir.path()}).status, 0) << "a folder that is not a demo";
 }
 
 }  // namespace

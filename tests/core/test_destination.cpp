@@ -1,5 +1,6 @@
 #include "data/connection.h"
 #include "data/destination.h"
+#include "support/environment.h"
 #include "support/scratch.h"
 #include "ui/errors.h"
 #include "ui/text.h"
@@ -237,9 +238,8 @@ protected:
 
     void SetUp() override
     {
-        if (const char* old = std::getenv("KALVORA_REGISTRY"))
-            oldRegistry = old;
-        setenv("KALVORA_REGISTRY", registry.c_str(), 1);
+        oldRegistry = test::environmentVariable("KALVORA_REGISTRY");
+        test::setEnvironmentVariable("KALVORA_REGISTRY", registry);
         for (int c = 0x80; c <= 0xFF; ++c)
             high += char(c);
         std::mt19937 random(42);
@@ -254,10 +254,7 @@ protected:
 
     void TearDown() override
     {
-        if (oldRegistry)
-            setenv("KALVORA_REGISTRY", oldRegistry->c_str(), 1);
-        else
-            unsetenv("KALVORA_REGISTRY");
+        test::setEnvironmentVariable("KALVORA_REGISTRY", oldRegistry);
     }
 
     void writeRegionalFormats(const std::string& shortDate, const std::string& longTime)
@@ -360,8 +357,8 @@ TEST_F(ColumnTypesTest, DatesReadAsTextFollowTheRegionalFormats)
 
     writeRegionalFormats("dd/MM/yyyy", "hh:mm:ss tt");
     EXPECT_EQ(q.field("D").asText(), "04/03/2026");
-    EXPECT_EQ(q.field("T").asText(), "02:05:09 PM");
-    EXPECT_EQ(q.field("TS").asText(), "04/03/2026 07:08:09 AM");
+    EXPECT_EQ(q.field("T").asText(), "02:05:09 p. m.");
+    EXPECT_EQ(q.field("TS").asText(), "04/03/2026 07:08:09 a. m.");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "data/row_store.h"
 #include "principalconta/componentes.h"
 #include "principalconta/data_error_dialogs.h"
+#include "support/environment.h"
 #include "support/scratch.h"
 #include "ui/errors.h"
 #include "ui/scripted_dialogs.h"
@@ -48,7 +49,7 @@ TEST_F(RowStoreTest, FieldTypesFollowTheColumnsAndValuesAreReadAsHeld)
     const std::string reg = dir.file("kalvora.reg");
     std::ofstream(reg) << "Windows Registry Editor Version 5.00\r\n\r\n"
                           "[HKEY_CURRENT_USER\\Control Panel\\International]\r\n\"sShortDate\"=\"dd/MM/yyyy\"\r\n";
-    setenv("KALVORA_REGISTRY", reg.c_str(), 1);
+    test::setEnvironmentVariable("KALVORA_REGISTRY", reg);
     std::string notes(70000, 'n');
     notes[10] = '\0';
     test::execute(location, {"INSERT INTO CUENTAS (CUEN_COD, CUEN_NOMBRE, CUEN_NATURALEZA, CUEN_SALDO, CUEN_TASA,"
@@ -78,7 +79,7 @@ TEST_F(RowStoreTest, FieldTypesFollowTheColumnsAndValuesAreReadAsHeld)
     EXPECT_EQ(c.CDestino.field("CUEN_NIVEL").asText(), "");
     EXPECT_EQ(c.CDestino.field("CUEN_NIVEL").asInteger(), 0);
     EXPECT_EQ(c.CDestino.field("CUEN_NOTAS").asText(), notes);
-    unsetenv("KALVORA_REGISTRY");
+    test::setEnvironmentVariable("KALVORA_REGISTRY", std::nullopt);
 }
 
 TEST_F(RowStoreTest, FixedTextLosesItsPaddingAndStillLocatesItsRow)

@@ -2,6 +2,7 @@
 #include "data/connection.h"
 #include "data/destination.h"
 #include "data/locations.h"
+#include "support/environment.h"
 #include "support/server.h"
 #include "ui/errors.h"
 #include "ui/text.h"
@@ -19,8 +20,8 @@ protected:
     void SetUp() override
     {
         // The client library would take these for a missing user name or password.
-        unsetenv("ISC_USER");
-        unsetenv("ISC_PASSWORD");
+        test::setEnvironmentVariable("ISC_USER", std::nullopt);
+        test::setEnvironmentVariable("ISC_PASSWORD", std::nullopt);
     }
 
     test::ServerUser user{"kalvora_prueba", "Clave.2026"};

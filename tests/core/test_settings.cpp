@@ -1,121 +1,64 @@
 #include "settings/clock.h"
-#include "settings/installation.h"
 #include "settings/picture.h"
-#include "settings/regional_formats.h"
-#include "settings/registry.h"
+#include "settings/registry_file.h"
 #include "settings/servers.h"
-#include "ui/errors.h"
-#include "ui/scripted_dialogs.h"
-#include "ui/text.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 
 namespace kalvora {
 namespace {
 
-using Kind = ScriptedDialogs::Kind;
-
 const std::string kHeader = "Windows Registry Editor Version 5.00\r\n\r\n";
-const std::string kInstallKey = "[HKEY_LOCAL_MACHINE\\Software\\Quenti\\Kalvora2015]\r\n";
-const std::string kMissingKey = ansi("No se encontró la Clave HKEY_LOCAL_MACHINE\\Software\\Quenti\\Kalvora2015\\Directorio");
+const std::string kInstallPath = "HKEY_LOCAL_MACHINE\\Software\\Quenti\\Kalvora2015";
+const std::string kInstallKey = "[" + kInstallPath + "]\r\n";
 
-// A scratch folder whose registry file stands in for the registry while the test runs.
-class SettingsTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kalvora-settings-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        if (const char* old = std::getenv("KALVORA_REGISTRY"))
-            oldRegistry_ = old;
-        setenv("KALVORA_REGISTRY", file("kalvora.reg").c_str(), 1);
-    }
-
-    void TearDown() override
-    {
-        if (oldRegistry_)
-            setenv("KALVORA_REGISTRY", oldRegistry_->c_str(), 1);
-        else
-            unsetenv("KALVORA_REGISTRY");
-        std::filesystem::remove_all(dir_);
-    }
-
-    std::string file(const std::string& name) const { return (dir_ / name).string(); }
-
-    void write(const std::string& name, const std::string& bytes) const
-    {
-        std::ofstream(file(name), std::ios::binary) << bytes;
-    }
-
-    void writeRegistry(const std::string& bytes) const { write("kalvora.reg", bytes); }
-
-    std::filesystem::path dir_;
-    std::optional<std::string> oldRegistry_;
-};
-
-TEST_F(SettingsTest, KeyThatDoesNotOpenTellsTheUser)
+std::optional<RegistryFileKey> installKey(const std::string& file)
 {
-    ScriptedDialogs dialogs;
-    EXPECT_EQ(diraplicacion(dialogs), "");  // no registry file
-    writeRegistry(kHeader + "[HKEY_LOCAL_MACHINE\\Software\\Quenti]\r\n\"Directorio\"=\"/srv\"\r\n");
-    EXPECT_EQ(diraplicacion(dialogs), "");
-    // Without the 5.00 header the file is not read.
-    writeRegistry("REGEDIT4\r\n\r\n" + kInstallKey + "\"Directorio\"=\"/srv\"\r\n");
-    EXPECT_EQ(diraplicacion(dialogs), "");
-    EXPECT_EQ(dialogs.texts(Kind::Message), std::vector<std::string>(3, kMissingKey));
-    EXPECT_EQ(dialogs.events().size(), 3u);
+    return readRegistryFileKey(file, kInstallPath);
 }
 
-TEST_F(SettingsTest, MissingOrEmptyValueGivesNothingQuietly)
+// The file regedit exports, which stands in for the registry off Windows.
+TEST(RegistryFile, WithoutTheHeaderOrTheSectionThereIsNoKey)
 {
-    ScriptedDialogs dialogs;
-    writeRegistry(kHeader + kInstallKey + "\"Otro\"=\"x\"\r\n");
-    EXPECT_EQ(diraplicacion(dialogs), "");
-    writeRegistry(kHeader + kInstallKey + "\"Directorio\"=\"\"\r\n");
-    EXPECT_EQ(diraplicacion(dialogs), "");
-    EXPECT_TRUE(dialogs.events().empty());
+    EXPECT_FALSE(installKey(""));
+    EXPECT_FALSE(installKey(kHeader + "[HKEY_LOCAL_MACHINE\\Software\\Quenti]\r\n\"Directorio\"=\"/srv\"\r\n"));
+    EXPECT_FALSE(installKey("REGEDIT4\r\n\r\n" + kInstallKey + "\"Directorio\"=\"/srv\"\r\n"));
+    EXPECT_TRUE(installKey(kHeader + kInstallKey));
 }
 
-TEST_F(SettingsTest, ValueThatIsNotTextIsAnError)
+TEST(RegistryFile, ReadsTextInEveryForm)
 {
-    ScriptedDialogs dialogs;
-    for (const std::string data : {"dword:0000000a", "hex:41,00", "hex(7):41,00,00,00"}) {
-        writeRegistry(kHeader + kInstallKey + "\"Directorio\"=" + data + "\r\n");
-        try {
-            diraplicacion(dialogs);
-            ADD_FAILURE() << data;
-        } catch (const Error& e) {
-            EXPECT_STREQ(e.what(), "Invalid data type for 'Directorio'");
-        }
+    struct Case {
+        std::string file;
+        std::string text;
+    };
+    const std::vector<Case> cases{
+        {kHeader + kInstallKey + "\"Directorio\"=\"C:\\\\Kalvora \\\"2015\\\"\"\r\n", "C:\\Kalvora \"2015\""},
+        // Expandable text, wrapped over lines as regedit writes it.
+        {kHeader + kInstallKey + "\"Directorio\"=hex(2):25,00,41,00,25,00,\\\r\n  2f,00,6b,00,00,00\r\n", "%A%/k"},
+        // Key and value names match regardless of case; LF line ends do too.
+        {"Windows Registry Editor Version 5.00\n[hkey_local_machine\\SOFTWARE\\quenti\\KALVORA2015]\n"
+         "\"DIRECTORIO\"=\"/srv/k\"\n",
+         "/srv/k"},
+        // The text ends at the first NUL, in hex and in a quoted string alike.
+        {kHeader + kInstallKey + "\"Directorio\"=hex(1):2f,00,61,00,00,00,62,00,00,00\r\n", "/a"},
+        {kHeader + kInstallKey + "\"Directorio\"=\"/b" + std::string(1, '\0') + "c\"\r\n", "/b"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const auto key = installKey(c.file);
+        ASSERT_TRUE(key);
+        const auto value = key->value("Directorio");
+        ASSERT_TRUE(value);
+        EXPECT_TRUE(value->isText());
+        EXPECT_EQ(value->text(), c.text);
     }
 }
 
-TEST_F(SettingsTest, ReadsTextInEveryForm)
-{
-    ScriptedDialogs dialogs;
-    writeRegistry(kHeader + kInstallKey + "\"Directorio\"=\"C:\\\\Kalvora \\\"2015\\\"\"\r\n");
-    EXPECT_EQ(diraplicacion(dialogs), "C:\\Kalvora \"2015\"");
-    // Expandable text, wrapped over lines as regedit writes it, is not expanded.
-    writeRegistry(kHeader + kInstallKey + "\"Directorio\"=hex(2):25,00,41,00,25,00,\\\r\n  2f,00,6b,00,00,00\r\n");
-    EXPECT_EQ(diraplicacion(dialogs), "%A%/k");
-    // Key and value names match regardless of case; LF line ends do too.
-    writeRegistry("Windows Registry Editor Version 5.00\n[hkey_local_machine\\SOFTWARE\\quenti\\KALVORA2015]\n"
-                  "\"DIRECTORIO\"=\"/srv/k\"\n");
-    EXPECT_EQ(diraplicacion(dialogs), "/srv/k");
-    // The text ends at the first NUL, in hex and in a quoted string alike.
-    writeRegistry(kHeader + kInstallKey + "\"Directorio\"=hex(1):2f,00,61,00,00,00,62,00,00,00\r\n");
-    EXPECT_EQ(diraplicacion(dialogs), "/a");
-    writeRegistry(kHeader + kInstallKey + "\"Directorio\"=\"/b" + std::string(1, '\0') + "c\"\r\n");
-    EXPECT_EQ(diraplicacion(dialogs), "/b");
-    EXPECT_TRUE(dialogs.events().empty());
-}
-
-TEST_F(SettingsTest, ReadsTheUtf16FileRegeditWrites)
+TEST(RegistryFile, ReadsTheUtf16FileRegeditWrites)
 {
     const std::u16string text = u"Windows Registry Editor Version 5.00\r\n\r\n"
                                 u"[HKEY_LOCAL_MACHINE\\Software\\Quenti\\Kalvora2015]\r\n"
@@ -125,83 +68,86 @@ TEST_F(SettingsTest, ReadsTheUtf16FileRegeditWrites)
         bytes += char(c & 0xFF);
         bytes += char(c >> 8);
     }
-    writeRegistry(bytes);
-    ScriptedDialogs dialogs;
-    EXPECT_EQ(diraplicacion(dialogs), "/srv/A\xC3\xB1o");
+    const auto key = installKey(bytes);
+    ASSERT_TRUE(key);
+    ASSERT_TRUE(key->value("Directorio"));
+    EXPECT_EQ(key->value("Directorio")->text(), "/srv/A\xC3\xB1o");
 }
 
-TEST_F(SettingsTest, MalformedLinesAreSkipped)
+TEST(RegistryFile, MalformedLinesAreSkipped)
 {
-    writeRegistry(kHeader + "\"Directorio\"=\"/antes de la clave\"\r\n" + kInstallKey +
-                  "basura sin comillas\r\n"
-                  "\"Sin cierre=\"x\"\r\n"
-                  "\"A\"=\"sin cierre\r\n"
-                  "\"B\"=dword:zz\r\n"
-                  "\"C\"=dword:123456789\r\n"
-                  "\"D\"=hex:4g,00\r\n"
-                  "\"E\"=hex(:00\r\n"
-                  "\"F\"\r\n"
-                  "\"G\"=\"x\" sobra\r\n"
-                  "; \"H\"=\"comentario\"\r\n"
-                  "\"I\"=dword:0000000A\r\n"
-                  "@=\"por defecto\"\r\n"
-                  "[HKEY_LOCAL_MACHINE\\Otra\r\n"
-                  "\"J\"=\"tras una clave rota\"\r\n");
-    const auto key = RegistryKey::open(RegistryRoot::LocalMachine, "\\Software\\Quenti\\Kalvora2015");
+    const auto key = installKey(kHeader + "\"Directorio\"=\"/antes de la clave\"\r\n" + kInstallKey +
+                                "basura sin comillas\r\n"
+                                "\"Sin cierre=\"x\"\r\n"
+                                "\"A\"=\"sin cierre\r\n"
+                                "\"B\"=dword:zz\r\n"
+                                "\"C\"=dword:123456789\r\n"
+                                "\"D\"=hex:4g,00\r\n"
+                                "\"E\"=hex(:00\r\n"
+                                "\"F\"\r\n"
+                                "\"G\"=\"x\" sobra\r\n"
+                                "; \"H\"=\"comentario\"\r\n"
+                                "\"I\"=dword:0000000A\r\n"
+                                "@=\"por defecto\"\r\n"
+                                "[HKEY_LOCAL_MACHINE\\Otra\r\n"
+                                "\"J\"=\"tras una clave rota\"\r\n");
     ASSERT_TRUE(key);
     for (const char* name : {"Directorio", "Sin cierre", "A", "B", "C", "D", "E", "F", "G", "H", "J"})
         EXPECT_FALSE(key->value(name)) << name;
-    EXPECT_EQ(key->value("I")->data, std::string("\x0A\0\0\0", 4));
-    EXPECT_EQ(key->value("")->text(), "por defecto");
+    const auto dword = key->value("I");
+    ASSERT_TRUE(dword);
+    EXPECT_EQ(dword->data, std::string("\x0A\0\0\0", 4));
+    const auto byDefault = key->value("");
+    ASSERT_TRUE(byDefault);
+    EXPECT_EQ(byDefault->text(), "por defecto");
 }
 
-TEST_F(SettingsTest, LaterLinesReplaceAndDeleteValues)
+TEST(RegistryFile, LaterLinesReplaceAndDeleteValues)
 {
-    writeRegistry(kHeader + kInstallKey + "\"Directorio\"=\"/uno\"\r\n\"Borrado\"=\"x\"\r\n" +
-                  "[-HKEY_LOCAL_MACHINE\\Software\\Quenti\\Kalvora2015]\r\n\"Directorio\"=\"/fuera\"\r\n" +
-                  "\"Fuera\"=\"x\"\r\n" + kInstallKey + "\"directorio\"=\"/dos\"\r\n\"Borrado\"=-\r\n");
-    const auto key = RegistryKey::open(RegistryRoot::LocalMachine, "Software\\Quenti\\Kalvora2015");
+    const auto key = installKey(kHeader + kInstallKey + "\"Directorio\"=\"/uno\"\r\n\"Borrado\"=\"x\"\r\n" +
+                                "[-HKEY_LOCAL_MACHINE\\Software\\Quenti\\Kalvora2015]\r\n\"Directorio\"=\"/fuera\"\r\n" +
+                                "\"Fuera\"=\"x\"\r\n" + kInstallKey + "\"directorio\"=\"/dos\"\r\n\"Borrado\"=-\r\n");
     ASSERT_TRUE(key);
+    ASSERT_TRUE(key->value("Directorio"));
     EXPECT_EQ(key->value("Directorio")->text(), "/dos");
     EXPECT_FALSE(key->value("Borrado"));
     EXPECT_FALSE(key->value("Fuera"));
 }
 
-TEST_F(SettingsTest, RegionalFormatsComeFromTheUserKeyOrDefaults)
-{
-    EXPECT_EQ(regionalFormats().shortDate, "yyyy/MM/dd");
-    writeRegistry(kHeader + "[HKEY_CURRENT_USER\\Control Panel\\International]\r\n"
-                            "\"sShortDate\"=\"dd/MM/yyyy\"\r\n\"sLongTime\"=dword:00000001\r\n");
-    const RegionalFormats formats = regionalFormats();
-    EXPECT_EQ(formats.shortDate, "dd/MM/yyyy");
-    EXPECT_EQ(formats.longTime, "HH:mm:ss");
-    writeRegistry(kHeader + "[HKEY_CURRENT_USER\\Control Panel\\International]\r\n\"sLongTime\"=\"\"\r\n");
-    EXPECT_EQ(regionalFormats().longTime, "HH:mm:ss");
-}
-
-// The example that installations get as /etc/kalvora/kalvora.reg says what it documents.
-TEST_F(SettingsTest, InstalledExampleRegistryFileIsRead)
-{
-    std::filesystem::copy_file(KALVORA_EXAMPLE_REGISTRY, file("kalvora.reg"));
-    ScriptedDialogs dialogs;
-    EXPECT_EQ(diraplicacion(dialogs), "/srv/kalvora");
-    EXPECT_TRUE(dialogs.events().empty());
-    const RegionalFormats formats = regionalFormats();
-    EXPECT_EQ(formats.shortDate, "dd/MM/yyyy");
-    EXPECT_EQ(formats.longTime, "HH:mm:ss");
-}
-
-TEST(Picture, FormatsDatesAndTimes)
+TEST(Picture, FormatsDates)
 {
     const Date date{2024, 3, 5};
     EXPECT_EQ(formatDate(date, "dd/MM/yyyy"), "05/03/2024");
     EXPECT_EQ(formatDate(date, "d-M-yy"), "5-3-24");
     EXPECT_EQ(formatDate({907, 12, 31}, "yyyy.MM.dd"), "0907.12.31");
     EXPECT_EQ(formatDate(date, "d 'de' MMMM, 'l''año' yyyy HH"), "5 de MMMM, l'año 2024 HH");
-    EXPECT_EQ(formatTime({0, 7, 9, 0}, "h:mm:ss tt"), "12:07:09 AM");
-    EXPECT_EQ(formatTime({13, 7, 9, 0}, "hh:m:s tt"), "01:7:9 PM");
-    EXPECT_EQ(formatTime({13, 7, 9, 0}, "HH'h'mm dd"), "13h07 dd");
-    EXPECT_EQ(formatTime({13, 7, 9, 0}, "HH''mm"), "13'07");
+}
+
+TEST(Picture, FormatsTimesOnATwelveAndATwentyFourHourClock)
+{
+    struct Case {
+        TimeOfDay time;
+        const char* picture;
+        const char* written;
+    };
+    const std::vector<Case> cases{
+        {{0, 7, 9, 0}, "h:mm:ss tt", "12:07:09 a. m."},
+        {{11, 59, 59, 0}, "hh:mm tt", "11:59 a. m."},
+        {{12, 0, 0, 0}, "h:mm tt", "12:00 p. m."},
+        {{13, 7, 9, 0}, "hh:m:s tt", "01:7:9 p. m."},
+        {{23, 5, 0, 0}, "h:mm t", "11:05 p"},
+        {{0, 30, 0, 0}, "tt hh", "a. m. 12"},
+        {{13, 7, 9, 0}, "HH:mm:ss", "13:07:09"},
+        {{13, 7, 9, 0}, "HH'h'mm dd", "13h07 dd"},
+        {{13, 7, 9, 0}, "HH''mm 'tt'", "13'07 tt"},
+        {{13, 7, 9, 0}, "H ttt", "13 ttt"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.picture);
+        EXPECT_EQ(formatTime(c.time, c.picture, TimeDesignators{}), c.written);
+    }
+    EXPECT_EQ(formatTime({18, 0, 0, 0}, "h tt", {"AM", "PM"}), "6 PM");
+    EXPECT_EQ(formatTime({18, 0, 0, 0}, "HH:mm tt", {"", ""}), "18:00 ");
 }
 
 TEST(Picture, ParsesDatesWrittenWithThePicture)
@@ -218,27 +164,37 @@ TEST(Picture, ParsesDatesWrittenWithThePicture)
     EXPECT_FALSE(parseDate("05/03/2024 10", "dd/MM/yyyy HH"));
 }
 
-TEST_F(SettingsTest, ServerListKeepsEveryLineAsBytes)
+class ServerList : public ::testing::Test {
+protected:
+    void write(const std::string& bytes) const
+    {
+        std::ofstream(dir.file("SERVIDORES.cfg"), std::ios::binary) << bytes;
+    }
+
+    test::TempDir dir;
+};
+
+TEST_F(ServerList, KeepsEveryLineAsBytes)
 {
     const std::vector<std::string> expected{"srv1", "  192.168.0.2/3050  ", "", "srv1", "\xFF\xE9"};
     for (const std::string end : {"\r\n", "\n", "\r"}) {
-        write("SERVIDORES.cfg", "srv1" + end + "  192.168.0.2/3050  " + end + end + "srv1" + end + "\xFF\xE9" + end);
-        EXPECT_EQ(readServerList(dir_.string()), expected) << int(end.back());
+        write("srv1" + end + "  192.168.0.2/3050  " + end + end + "srv1" + end + "\xFF\xE9" + end);
+        EXPECT_EQ(readServerList(dir.path()), expected) << int(end.back());
     }
-    write("SERVIDORES.cfg", "\nuno\r\rdos");
-    EXPECT_EQ(readServerList(dir_.string()), (std::vector<std::string>{"", "uno", "", "dos"}));
-    write("SERVIDORES.cfg", std::string("uno\0resto\ndos\n\0", 16));
-    EXPECT_EQ(readServerList(dir_.string()), (std::vector<std::string>{"uno", "dos", ""}));
+    write("\nuno\r\rdos");
+    EXPECT_EQ(readServerList(dir.path()), (std::vector<std::string>{"", "uno", "", "dos"}));
+    write(std::string("uno\0resto\ndos\n\0", 16));
+    EXPECT_EQ(readServerList(dir.path()), (std::vector<std::string>{"uno", "dos", ""}));
 }
 
-TEST_F(SettingsTest, ServerListLongLinesAndEmptyFiles)
+TEST_F(ServerList, LongLinesAndEmptyFiles)
 {
     const std::string line255(255, 'a'), line1000(1000, 'b');
-    write("SERVIDORES.cfg", line255 + "\r\n" + line1000 + "\r\nfin");
-    EXPECT_EQ(readServerList(dir_.string()), (std::vector<std::string>{line255, line1000, "fin"}));
-    write("SERVIDORES.cfg", "");
-    EXPECT_TRUE(readServerList(dir_.string()).empty());
-    EXPECT_TRUE(readServerList(file("no existe")).empty());
+    write(line255 + "\r\n" + line1000 + "\r\nfin");
+    EXPECT_EQ(readServerList(dir.path()), (std::vector<std::string>{line255, line1000, "fin"}));
+    write("");
+    EXPECT_TRUE(readServerList(dir.path()).empty());
+    EXPECT_TRUE(readServerList(dir.file("no existe")).empty());
 }
 
 TEST(Clock, ScopedClocksNestAndRestoreTheSystemClock)

@@ -3,26 +3,7 @@
 #include "data/ddl.h"
 #include "data/locations.h"
 
-#include <cstdlib>
-#include <filesystem>
-#include <stdexcept>
-
 namespace kalvora::test {
-
-TempDir::TempDir()
-{
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/kalvora-test-XXXXXX";
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("cannot create a temporary folder");
-    path_ = pattern;
-}
-
-TempDir::~TempDir()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
 
 fb::AttachParams embeddedUser()
 {

@@ -1,24 +1,11 @@
 #pragma once
 // Scratch folders and databases for tests: embedded engine, files in a temporary folder.
 #include "data/firebird.h"
+#include "support/temp_dir.h"
 
 #include <string>
 
 namespace kalvora::test {
-
-// A fresh folder under $TMPDIR, removed with everything in it at the end.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
 
 // Credentials the embedded engine accepts without a check.
 fb::AttachParams embeddedUser();

@@ -3,6 +3,7 @@
 #include "credentials/scrambler.h"
 #include "data/locations.h"
 #include "principalconta/data_error_dialogs.h"
+#include "support/environment.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -163,10 +164,9 @@ void CompanyRows::target(int id, const std::string& nombre, const std::string& s
 
 TransmissionSite::TransmissionSite(std::string root, Databases databases) : root_(std::move(root))
 {
-    if (const char* previous = std::getenv("KALVORA_REGISTRY"))
-        previousRegistry_ = previous;
+    previousRegistry_ = environmentVariable("KALVORA_REGISTRY");
     writeRegistry();
-    setenv("KALVORA_REGISTRY", (root_ + "/kalvora.reg").c_str(), 1);
+    setEnvironmentVariable("KALVORA_REGISTRY", root_ + "/kalvora.reg");
     if (databases == Databases::Existing)
         return;
     createCompanyDatabase(root_, kDestination);
@@ -177,10 +177,7 @@ TransmissionSite::TransmissionSite(std::string root, Databases databases) : root
 
 TransmissionSite::~TransmissionSite()
 {
-    if (previousRegistry_)
-        setenv("KALVORA_REGISTRY", previousRegistry_->c_str(), 1);
-    else
-        unsetenv("KALVORA_REGISTRY");
+    setEnvironmentVariable("KALVORA_REGISTRY", previousRegistry_);
 }
 
 std::string TransmissionSite::destination() const { return companyDatabaseLocation(root_, kDestination); }
