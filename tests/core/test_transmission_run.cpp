@@ -400,13 +400,15 @@ TEST_F(TransmissionRun, TheLockDateGoesByTheCalendarInADayFirstFormat)
 }
 
 // Deleted and made again within one second: the entries keep the order they were recorded
-// in, whatever order the table holds them in, so the voucher is there at the end.
+// in, whatever order the table holds them in, so the voucher is there at the end. With an
+// index on date and time the engine walks it and gives equal keys in storage order.
 TEST_F(TransmissionRun, EntriesOfOneSecondKeepTheirRecordedOrder)
 {
     const std::string src = site.addSource("SRC");
     const Voucher again{.consec = 8, .descripcion = "otra vez"};
     {
         test::CompanyRows source(src);
+        source.execute("CREATE INDEX AUDITORIA_FECHA_HORA ON AUDITORIA (AUDI_FECHA, AUDI_HORA)");
         source.voucher(again);
         auto deleted = test::voucherEntry(1, again, "D");
         auto made = test::voucherEntry(2, again);
