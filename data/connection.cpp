@@ -58,15 +58,15 @@ void Connection::connect()
     attachment_ = fb::Attachment::attach(database_, credentials(params_));
 }
 
-void Connection::disconnect() { close(); }
+void Connection::disconnect() { close(true); }
 
 void Connection::commitAndDisconnect()
 {
-    if (auto failure = close())
+    if (auto failure = close(false))
         throw DatabaseError(*failure);
 }
 
-std::optional<std::string> Connection::close()
+std::optional<std::string> Connection::close(bool raiseDetachError)
 {
     if (!attachment_)
         return std::nullopt;
@@ -83,8 +83,9 @@ std::optional<std::string> Connection::close()
     try {
         attachment->detach();
     } catch (const Error&) {
-        // A lost commit says more than the detach that failed after it.
-        if (!failure)
+        // A lost commit says more than the detach that failed after it, and after commits
+        // that all went through the detach's failure loses nothing.
+        if (!failure && raiseDetachError)
             throw;
     }
     return failure;

@@ -36,7 +36,7 @@ public:
     // the queries, then detaches. Nothing happens when not connected.
     void disconnect();
     // The same, but a commit that failed is raised once the connection is closed: the
-    // caller must not report that work as stored.
+    // caller must not report that work as stored. Raises nothing else.
     void commitAndDisconnect();
     bool connected() const { return attachment_ != nullptr; }
 
@@ -49,7 +49,7 @@ private:
     friend class DirectTransaction;
     friend class Query;
     // The server's text of the first commit that failed, if one did.
-    std::optional<std::string> close();
+    std::optional<std::string> close(bool raiseDetachError);
 
     std::string database_;
     ParameterList params_;
