@@ -161,6 +161,20 @@ TEST_F(BatchRun, ARunThatStopsExitsTwo)
     EXPECT_EQ(flags(site.source("S01")), "N");
 }
 
+// Sent flags that the source does not store are no success: the entries stay pending.
+TEST_F(BatchRun, SentFlagsTheSourceRefusesToStoreExitTwo)
+{
+    const std::string source = sourceWithAccounts(1, "S01", "Sucursal Norte", 2, today);
+    test::CompanyRows(source).refuseSentFlags();
+
+    const Finished f = batch(line());
+    EXPECT_EQ(f.status, 2) << f.err;
+    EXPECT_TRUE(f.errSays("No se pudo guardar en la compañía de origen Sucursal Norte (S01)")) << f.err;
+    EXPECT_TRUE(f.errSays("marcas rechazadas")) << f.err;
+    EXPECT_FALSE(f.outSays("Resumen")) << f.out;
+    EXPECT_EQ(flags(source), "NN");
+}
+
 // Sign-in is the server's own authentication, so this goes through the real server.
 TEST(BatchServer, ThePasswordComesFromKalvoraPasswordAndAWrongOneStopsTheRun)
 {
