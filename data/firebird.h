@@ -51,6 +51,9 @@ struct TransactionOptions {
     bool waitOnLocks = true;
     // A read-only read-committed transaction costs the server no write at its end.
     bool readOnly = false;
+    // Tables reserved at the start for protected write: until this transaction ends, others
+    // may read them but neither write them nor reserve them so.
+    std::vector<std::string> protectedWrite{};
 };
 
 class Attachment;

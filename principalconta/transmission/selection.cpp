@@ -11,7 +11,8 @@ std::string selectionText(const Date& desde, const Date& hasta, const std::vecto
     sql += " and " + dateCondition("audi_fecha", desde, hasta);
     if (!prefixes.empty())
         sql += " and " + prefixCondition("audi_cod", prefixes);
-    return sql + "order by audi_fecha, audi_hora";
+    // The key last: a voucher deleted and made again within one second keeps that order.
+    return sql + "order by audi_fecha, audi_hora, audi_id";
 }
 
 std::string dateCondition(const std::string& column, const Date& desde, const Date& hasta)
