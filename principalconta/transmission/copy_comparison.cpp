@@ -4,6 +4,7 @@
 #include "ui/errors.h"
 
 #include <optional>
+#include <string_view>
 
 namespace kalvora {
 
@@ -41,10 +42,16 @@ std::optional<std::int64_t> atScale(const Value& value, int scale)
     return 2 * (r < 0 ? -r : r) >= div ? q + (s.value < 0 ? -1 : 1) : q;
 }
 
-std::string trimmedRight(std::string text)
+std::string_view trimmedRight(std::string_view text) { return text.substr(0, text.find_last_not_of(' ') + 1); }
+
+// Texts compare without their trailing blanks, which the copy drops and CHAR columns add.
+bool sameText(const Value& a, const Value& b)
 {
-    text.erase(text.find_last_not_of(' ') + 1);
-    return text;
+    const auto* x = std::get_if<std::string>(&a.storage());
+    const auto* y = std::get_if<std::string>(&b.storage());
+    if (x && y)
+        return trimmedRight(*x) == trimmedRight(*y);
+    return trimmedRight(a.asText()) == trimmedRight(b.asText());
 }
 
 bool sameStored(const FieldDef& def, const Value& a, const Value& b)
@@ -62,7 +69,7 @@ bool sameStored(const FieldDef& def, const Value& a, const Value& b)
     }
     case FieldType::String:
     case FieldType::FixedChar:
-        return trimmedRight(a.asText()) == trimmedRight(b.asText());
+        return sameText(a, b);
     default:
         break;
     }
@@ -73,6 +80,8 @@ bool sameStored(const FieldDef& def, const Value& a, const Value& b)
 
 bool sameAsCopied(const FieldDef& destino, const Value& origen, const Value& enDestino, CopyPath path)
 {
+    if ((destino.type == FieldType::String || destino.type == FieldType::FixedChar) && !origen.isNull())
+        return !enDestino.isNull() && sameText(origen, enDestino);
     try {
         const Value crossed = path == CopyPath::ColumnCopy ? copiedValue(destino, origen) : origen;
         return sameStored(destino, convertForField(destino, crossed), enDestino);

@@ -41,7 +41,8 @@ std::vector<std::string> databaseSnapshot(const std::string& location, const fb:
         for (const auto& generator :
              select("select rdb$generator_name from rdb$generators where rdb$system_flag = 0").rows) {
             const std::string name = trimmed(generator[0].asText());
-            all.push_back(name + "=" + select("select gen_id(" + name + ", 0) from rdb$database").rows.at(0)[0].asText());
+            all.push_back(name + "=" +
+                          select("select gen_id(" + name + ", 0) from rdb$database").rows.at(0)[0].asText());
         }
         tr.commit();
     }
@@ -57,7 +58,8 @@ std::map<std::string, std::string> folderSnapshot(const std::string& folder)
         if (!entry.is_regular_file())
             continue;
         std::ifstream in(entry.path(), std::ios::binary);
-        files[entry.path().filename().string()] = {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        files[entry.path().filename().string()] = {std::istreambuf_iterator<char>(in),
+                                                   std::istreambuf_iterator<char>()};
     }
     return files;
 }
