@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, then creates a fresh demo installation in demo/ and
-# transmits it with kalvora-envio-batch. Everything runs on the embedded engine: no server
-# is needed. One entry of the demo fails on purpose, so the batch's exit status 1 is the
-# expected outcome; 2 (the run stopped) or 64 (usage) fail this script.
+# Installs what is missing, builds, then creates a fresh demo installation in demo/,
+# previews what a transmission would send, transmits it with kalvora-envio-batch and
+# verifies the destination against its sources. Everything runs on the embedded engine: no
+# server is needed. One entry of the demo fails on purpose, so the batch's exit status 1 is
+# the expected outcome of the transmission, and the verification finds that voucher missing
+# and one voucher edited by hand in the destination (exit status 1); anything else fails
+# this script.
 set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/common.sh
@@ -15,11 +18,22 @@ demo="$PWD/demo"
 say "Creating the demo installation in $demo"
 build/tools/kalvora-demo "$demo"
 
-say "Transmitting the demo: kalvora-envio-batch $demo/servidor SYSDBA - 001"
 # "-" takes the password from KALVORA_PASSWORD; the embedded engine does not check it.
+batch() {
+    KALVORA_REGISTRY="$demo/kalvora.reg" KALVORA_PASSWORD=masterkey \
+        build/kalvora-envio-batch "$@" "$demo/servidor" SYSDBA - 001
+}
+
+say "Previewing: kalvora-envio-batch --preview $demo/servidor SYSDBA - 001 (writes nothing)"
+batch --preview >"$demo/vista_previa.txt"
+# The first entries of each source company and every count; the whole list is in the file.
+awk '/^  [0-9]/ { if (++shown[company] <= 4) print; else if (shown[company] == 5) print "  ..."; next }
+     { company = $0; print }' "$demo/vista_previa.txt"
+echo "(the whole preview: $demo/vista_previa.txt)"
+
+say "Transmitting the demo: kalvora-envio-batch $demo/servidor SYSDBA - 001"
 status=0
-KALVORA_REGISTRY="$demo/kalvora.reg" KALVORA_PASSWORD=masterkey \
-    build/kalvora-envio-batch "$demo/servidor" SYSDBA - 001 >"$demo/salida.txt" || status=$?
+batch >"$demo/salida.txt" || status=$?
 cat "$demo/salida.txt"
 
 expected=$(cat "$demo/RESUMEN_ESPERADO.txt")
@@ -28,7 +42,25 @@ if [ "$status" -ne 1 ] || ! grep -qxF "$expected" "$demo/salida.txt"; then
     exit 1
 fi
 say "The demo ran as expected: exit status 1, because one entry fails on purpose (see $demo/ERRORES.TXT)"
-echo "Journals: $demo/ENVIO.TXT and $demo/ERRORES.TXT"
+
+previewed=$(sed -n 's/^Total: \([0-9]*\) entradas.*/\1/p' "$demo/vista_previa.txt")
+sent=$(grep -c '' "$demo/ENVIO.TXT")
+if [ "$previewed" != "$sent" ]; then
+    echo "The preview listed $previewed entries, the transmission took up $sent" >&2
+    exit 1
+fi
+say "The preview listed the $sent entries that the transmission took up (ENVIO.TXT)"
+
+say "Verifying: kalvora-envio-batch --verify $demo/servidor SYSDBA - 001 (writes only VERIFICACION.CSV)"
+status=0
+batch --verify || status=$?
+if [ "$status" -ne 1 ] ||
+    ! diff <(tail -n +2 "$demo/VERIFICACION.CSV" | sort) <(sort "$demo/VERIFICACION_ESPERADA.CSV"); then
+    echo "The verification did not find what the demo built (exit status $status; expected 1)" >&2
+    exit 1
+fi
+say "The verification found exactly the two differences the demo builds on purpose: the refused voucher and the one edited by hand"
+echo "Journals: $demo/ENVIO.TXT and $demo/ERRORES.TXT; differences: $demo/VERIFICACION.CSV"
 echo "Open the window on the same demo (server $demo/servidor, user SYSDBA, any password):"
 echo "  KALVORA_REGISTRY=$demo/kalvora.reg ./build/kalvora-envio"
 echo "Run ./run.sh again to start from pending entries anew."

@@ -21,6 +21,9 @@ int main(int argc, char* argv[])
         const tools::DemoSite site = tools::buildDemo(argv[1], now().date);
         const std::string expected = toUtf8(batch::summaryLine(site.expected));
         std::ofstream(site.folder + "/" + tools::kExpectedSummaryFile, std::ios::binary) << expected << '\n';
+        std::ofstream differences(site.folder + "/" + tools::kExpectedDifferencesFile, std::ios::binary);
+        for (const auto& line : site.expectedDifferences)
+            differences << line;
         std::cout << "Demo creada en " << site.folder << "\n"
                   << "  registro:  " << site.registry << "\n"
                   << "  servidor:  " << site.server << " (general.fdb y las compañías 001, 002, 003)\n"

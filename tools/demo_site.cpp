@@ -3,6 +3,8 @@
 #include "data/ddl.h"
 #include "data/locations.h"
 #include "data/schema.h"
+#include "principalconta/transmission/csv_line.h"
+#include "principalconta/transmission/verify.h"
 #include "settings/picture.h"
 #include "tools/bulk_rows.h"
 #include "ui/errors.h"
@@ -141,6 +143,14 @@ std::string number(int n)
     return std::string(6 - std::min<std::size_t>(6, text.size()), '0') + text;
 }
 
+// The destination's copy of a voucher, as a transmission writes it (its own key, 0 at
+// position 8), with another description.
+struct Copy {
+    BulkRows* rows = nullptr;
+    int consec = 0;
+    std::string descripcion;
+};
+
 // One source company: its documents, and audit entries in the order the suite wrote them.
 // Counts the entries that a transmission of `today` selects for its target.
 class SourceCompany {
@@ -163,7 +173,7 @@ public:
     // A new voucher of the day and its creation entry.
     void voucher(Document document, const VoucherKind& kind, const std::string& envio = "N", int daysAgo = 0)
     {
-        const int consec = writeVoucher(document, kind, today_, linesFor(document, kind));
+        const int consec = writeVoucher(document, kind, daysBefore(today_, daysAgo), linesFor(document, kind));
         audit(schema::kTidoComprobante, consec, "M", std::string(kind.prefijo) + number(numbers_[kind.prefijo]),
               kind.tipo, ansi("Creación del comprobante"), envio, daysAgo);
     }
@@ -192,8 +202,21 @@ public:
               kind.tipo, ansi("Modificación del comprobante"));
     }
 
-    // A line with a negative debit, which the destination's CHECK refuses.
-    void refusedVoucher(const VoucherKind& kind)
+    // A voucher of the day that an earlier run took to the destination, where someone then
+    // changed its description by hand: what a verification is for. Returns its shown key.
+    std::string editedCopy(const VoucherKind& kind, BulkRows& destination, int destinationConsec,
+                           const std::string& edited)
+    {
+        const int consec = writeVoucher(Document::Egreso, kind, today_, linesFor(Document::Egreso, kind),
+                                        Copy{&destination, destinationConsec, edited});
+        const std::string cod = std::string(kind.prefijo) + number(numbers_[kind.prefijo]);
+        audit(schema::kTidoComprobante, consec, "M", cod, kind.tipo, ansi("Creación del comprobante"),
+              schema::kEnvioEnviado);
+        return "Comprobante " + std::string(kind.tipo) + " " + cod;
+    }
+
+    // A line with a negative debit, which the destination's CHECK refuses. Returns its shown key.
+    std::string refusedVoucher(const VoucherKind& kind)
     {
         const std::int64_t advance = 1'250'000'00;
         const std::string supplier = kSuppliers[2].nit;
@@ -201,9 +224,10 @@ public:
             Document::Nota, kind, today_,
             {{"220505", supplier, ansi("Reversión del anticipo a la agencia de aduanas"), -advance, 0, 0},
              {"111005", "", ansi("Reintegro a la cuenta corriente"), 0, -advance, 0}});
-        audit(schema::kTidoComprobante, consec, "M", std::string(kind.prefijo) + number(numbers_[kind.prefijo]),
-              kind.tipo, ansi("Creación del comprobante"));
+        const std::string cod = std::string(kind.prefijo) + number(numbers_[kind.prefijo]);
+        audit(schema::kTidoComprobante, consec, "M", cod, kind.tipo, ansi("Creación del comprobante"));
         ++failing_;
+        return "Comprobante " + std::string(kind.tipo) + " " + cod;
     }
 
     // The deletion of a voucher that an earlier transmission took to the destination.
@@ -286,7 +310,8 @@ private:
         return {};
     }
 
-    int writeVoucher(Document document, const VoucherKind& kind, const Date& fecha, const std::vector<Line>& lines)
+    int writeVoucher(Document document, const VoucherKind& kind, const Date& fecha, const std::vector<Line>& lines,
+                     const Copy& copy = {})
     {
         const int consec = consec_++;
         const int numero = ++numbers_[kind.prefijo];
@@ -294,8 +319,7 @@ private:
                                                    [](std::int64_t sum, const Line& l) { return sum + l.debito; });
         static const char* const descriptions[] = {"Factura de venta de mercancías", "Recibo de caja",
                                                    "Comprobante de egreso", "Nota de contabilidad"};
-        rows_.insert(schema::kComprobanteEncabezado,
-                     {{"ENCO_CONSEC", consec},
+        Columns header{{"ENCO_CONSEC", consec},
                       {"TICO_COD", kind.tipo},
                       {"PRCO_PREF", kind.prefijo},
                       {"ENCO_NUMERO", number(numero)},
@@ -305,19 +329,31 @@ private:
                       {"ENCO_HORA", clock_},
                       {"ENCO_ESTADO", 1},
                       {"ENCO_REGISTRO", Timestamp{fecha, clock_}},
-                      {"ENCO_NOTAS", ansi("Registrado por el área de contabilidad.")}});
+                      {"ENCO_NOTAS", ansi("Registrado por el área de contabilidad.")}};
+        rows_.insert(schema::kComprobanteEncabezado, header);
+        if (copy.rows) {
+            header[0].second = copy.consec;
+            header[5].second = copy.descripcion;
+            header[8].second = 0;
+            copy.rows->insert(schema::kComprobanteEncabezado, header);
+        }
         int item = 0;
-        for (const auto& l : lines)
-            rows_.insert(schema::kComprobanteDetalle,
-                         {{"ENCO_CONSEC", consec},
-                          {"DECO_ITEM", ++item},
-                          {"CUEN_COD", l.cuenta},
-                          {"TERC_NIT", l.tercero.empty() ? Value() : Value(l.tercero)},
-                          {"DECO_DESCRIPCION", l.descripcion},
-                          {"DECO_DEBITO", money4(l.debito)},
-                          {"DECO_CREDITO", money4(l.credito)},
-                          {"DECO_BASE", l.base ? money2(l.base) : Value()},
-                          {"DECO_FECHA", fecha}});
+        for (const auto& l : lines) {
+            Columns line{{"ENCO_CONSEC", consec},
+                         {"DECO_ITEM", ++item},
+                         {"CUEN_COD", l.cuenta},
+                         {"TERC_NIT", l.tercero.empty() ? Value() : Value(l.tercero)},
+                         {"DECO_DESCRIPCION", l.descripcion},
+                         {"DECO_DEBITO", money4(l.debito)},
+                         {"DECO_CREDITO", money4(l.credito)},
+                         {"DECO_BASE", l.base ? money2(l.base) : Value()},
+                         {"DECO_FECHA", fecha}};
+            rows_.insert(schema::kComprobanteDetalle, line);
+            if (copy.rows) {
+                line[0].second = copy.consec;
+                copy.rows->insert(schema::kComprobanteDetalle, line);
+            }
+        }
         return consec;
     }
 
@@ -432,8 +468,10 @@ void fillDistribuciones(SourceCompany& s)
 }
 
 // The target without prefixes: everything it records travels, including one voucher the
-// destination refuses, a deletion and a voucher of a closed month.
-void fillValle(SourceCompany& s, const std::string& deletedTipo, const std::string& deletedCod)
+// destination refuses, a deletion and a voucher of a closed month. One voucher sent earlier
+// was edited by hand in the destination. Returns what verifying the day finds.
+std::vector<std::string> fillValle(SourceCompany& s, BulkRows& destination, const Date& today,
+                                   const std::string& deletedTipo, const std::string& deletedCod)
 {
     const VoucherKind egreso{"CEG", "EV"};
     const VoucherKind nota{"NCO", "NV"};
@@ -442,6 +480,8 @@ void fillValle(SourceCompany& s, const std::string& deletedTipo, const std::stri
 
     for (int i = 0; i < 8; ++i)
         s.voucher(D::Egreso, egreso, schema::kEnvioPendiente, 1 + i % 5);
+    const std::string edited = ansi("Comprobante de egreso (corregido en el consolidado)");
+    const std::string editedKey = s.editedCopy(egreso, destination, 4571, edited);
 
     std::vector<std::function<void()>> morning;
     repeat(morning, 40, [&] { s.voucher(D::Egreso, egreso); });
@@ -453,7 +493,7 @@ void fillValle(SourceCompany& s, const std::string& deletedTipo, const std::stri
     morning.push_back([&] { s.lockedVoucher(egreso); });
     shuffled(std::move(morning), s.random());
 
-    s.refusedVoucher(nota);
+    const std::string refusedKey = s.refusedVoucher(nota);
 
     std::vector<std::function<void()>> afternoon;
     repeat(afternoon, 30, [&] { s.voucher(D::Egreso, egreso); });
@@ -466,6 +506,11 @@ void fillValle(SourceCompany& s, const std::string& deletedTipo, const std::stri
     for (std::size_t i = 0; i < 6; ++i)
         afternoon.push_back([&s, i] { s.thirdPartyEntry(kCustomers[i + 2]); });
     shuffled(std::move(afternoon), s.random());
+
+    const std::string target = std::string(kCompanies[2].code) + " " + ansi(kCompanies[2].name);
+    return {csvLine({target, ansi(verify_kind::kDifferent), editedKey, "ENCO_DESCRIPCION", ansi("Comprobante de egreso"),
+                     edited}),
+            csvLine({target, ansi(verify_kind::kMissing), refusedKey, "", formatDate(today, kLockPicture), ""})};
 }
 
 void removeEarlierDemo(const fs::path& folder)
@@ -619,8 +664,10 @@ DemoSite buildDemo(const std::string& folder, const Date& today)
     fillDistribuciones(distribuciones);
     distribuciones.commit();
     SourceCompany valle(source(kCompanies[2]), today, 607, {}, 7001);
-    fillValle(valle, deletedTipo, deletedPrefijo + deletedNumero);
+    BulkRows consolidated(companyDatabaseLocation(site.server, site.destination), embeddedSysdba());
+    site.expectedDifferences = fillValle(valle, consolidated, today, deletedTipo, deletedPrefijo + deletedNumero);
     valle.commit();
+    consolidated.commit();
 
     const int failing = distribuciones.failing() + valle.failing();
     site.expected.concluded = true;

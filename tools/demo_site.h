@@ -6,6 +6,7 @@
 #include "principalconta/transmission/transmission.h"
 
 #include <string>
+#include <vector>
 
 namespace kalvora::tools {
 
@@ -17,6 +18,10 @@ struct DemoSite {
     std::string user = "SYSDBA";
     // What transmitting `today` will do: one entry fails on a CHECK of the destination.
     TransmissionSummary expected;
+    // What verifying `today` finds after that transmission: the lines of VERIFICACION.CSV
+    // after its header, Windows-1252 with CR LF. The refused voucher is missing, and one
+    // voucher sent earlier was edited by hand in the destination.
+    std::vector<std::string> expectedDifferences;
 };
 
 // Removes folder when it is empty or holds an earlier demo (anything else is refused with
@@ -25,5 +30,7 @@ DemoSite buildDemo(const std::string& folder, const Date& today);
 
 // The file in the demo folder that holds the batch program's expected summary line.
 inline constexpr const char* kExpectedSummaryFile = "RESUMEN_ESPERADO.txt";
+// And the expected lines of VERIFICACION.CSV, without its header.
+inline constexpr const char* kExpectedDifferencesFile = "VERIFICACION_ESPERADA.CSV";
 
 }  // namespace kalvora::tools

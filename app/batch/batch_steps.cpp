@@ -3,9 +3,9 @@
 namespace kalvora {
 
 BatchSteps::BatchSteps(Componentes& c, Dialogs& dialogs, Progress& progress, std::optional<Date> desde,
-                       std::optional<Date> hasta)
+                       std::optional<Date> hasta, batch::BatchMode mode)
     : c_(c), dialogs_(dialogs), progress_(progress), signIn_(c), destination_(c), chosenDesde_(desde),
-      chosenHasta_(hasta)
+      chosenHasta_(hasta), mode_(mode)
 {
 }
 
@@ -27,6 +27,19 @@ void BatchSteps::setDateRange(const Date& desde, const Date& hasta)
     hasta_ = chosenHasta_.value_or(hasta);
 }
 
-void BatchSteps::send() { summary_ = SpeedButton1Click(c_, dialogs_, progress_, compania_, desde_, hasta_); }
+void BatchSteps::send()
+{
+    switch (mode_) {
+    case batch::BatchMode::Send:
+        summary_ = SpeedButton1Click(c_, dialogs_, progress_, compania_, desde_, hasta_);
+        break;
+    case batch::BatchMode::Preview:
+        preview_ = vistaPrevia(c_, dialogs_, progress_, compania_, desde_, hasta_);
+        break;
+    case batch::BatchMode::Verify:
+        verification_ = verificar(c_, dialogs_, progress_, compania_, desde_, hasta_);
+        break;
+    }
+}
 
 }  // namespace kalvora

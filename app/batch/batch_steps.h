@@ -1,10 +1,13 @@
 #pragma once
 // The unattended sequence's steps without windows: the same sign-in, "Conectar" and
 // "Enviar" the windows run, on the main window's components.
+#include "app/batch/command_line.h"
 #include "app/core/unattended.h"
 #include "ctrlaccesoconta/sign_in.h"
 #include "principalconta/destination_company.h"
+#include "principalconta/transmission/preview.h"
 #include "principalconta/transmission/transmission.h"
+#include "principalconta/transmission/verify.h"
 
 #include <optional>
 
@@ -16,9 +19,10 @@ class Progress;
 
 class BatchSteps : public UnattendedSteps {
 public:
-    // desde and hasta replace the sequence's dates (today) when given.
+    // desde and hasta replace the sequence's dates (today) when given; the mode says what
+    // "Enviar" becomes.
     BatchSteps(Componentes& c, Dialogs& dialogs, Progress& progress, std::optional<Date> desde,
-               std::optional<Date> hasta);
+               std::optional<Date> hasta, batch::BatchMode mode = batch::BatchMode::Send);
 
     void signIn(const std::string& servidor, const std::string& usuario, const std::string& clave) override;
     void showServer() override;
@@ -29,6 +33,8 @@ public:
 
     // Set once the transmission has returned.
     const std::optional<TransmissionSummary>& summary() const { return summary_; }
+    const std::optional<PreviewReport>& preview() const { return preview_; }
+    const std::optional<VerifyReport>& verification() const { return verification_; }
 
 private:
     Componentes& c_;
@@ -41,7 +47,10 @@ private:
     std::optional<Date> chosenHasta_;
     Date desde_;
     Date hasta_;
+    batch::BatchMode mode_;
     std::optional<TransmissionSummary> summary_;
+    std::optional<PreviewReport> preview_;
+    std::optional<VerifyReport> verification_;
 };
 
 }  // namespace kalvora

@@ -60,6 +60,12 @@ BatchOptions parseCommandLine(const std::vector<std::string>& arguments,
             options.version = true;
             return options;
         }
+        if (argument == "--preview" || argument == "--verify") {
+            if (options.mode != BatchMode::Send)
+                throw UsageError("--preview y --verify no se usan juntas");
+            options.mode = argument == "--preview" ? BatchMode::Preview : BatchMode::Verify;
+            continue;
+        }
         // "--name value" or "--name=value".
         const std::size_t equals = argument.find('=');
         const std::string name = argument.substr(0, equals);
@@ -119,6 +125,13 @@ Opciones:
                       respuesta a "Error transmitiendo ... Continuar?": continue (Sí,
                       por omisión) sigue con la compañía de origen; skip-target (No)
                       deja pendientes sus entradas restantes y pasa a la siguiente
+  --preview           no envía nada: lista, por compañía de origen y en el orden del
+                      envío, las entradas que un envío con las mismas fechas tomaría y lo
+                      que haría con cada una, con los totales
+  --verify            no envía nada: compara los comprobantes fechados en el rango y las
+                      cuentas y terceros de las entradas del rango con el destino; da un
+                      resumen por compañía de origen y escribe cada diferencia en
+                      VERIFICACION.CSV en el directorio de instalación
   -h, --help          muestra esta ayuda
   --version           muestra la versión del programa
   --                  fin de las opciones (para una clave que empieza con "-")
@@ -135,6 +148,9 @@ Estado de salida:
        abre, error de datos, marcas de envío que la compañía de origen no guardó)
        o no empezó porque ya hay otra transmisión hacia la misma compañía
   64   uso incorrecto (opción desconocida, número de argumentos, fecha no válida)
+  Con --preview: 0 la lista está completa, 2 se detuvo por un error.
+  Con --verify: 0 el destino tiene lo que tienen los orígenes, 1 hay diferencias
+  (las protegidas por la fecha de bloqueo no cuentan), 2 no se pudo comparar.
 
 Entorno:
   KALVORA_REGISTRY    archivo del registro: directorio de instalación y formatos

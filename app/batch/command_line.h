@@ -17,9 +17,14 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// What the batch does once connected: "Enviar", or only say what it would send, or compare
+// the destination with its sources.
+enum class BatchMode { Send, Preview, Verify };
+
 struct BatchOptions {
     bool help = false;
     bool version = false;
+    BatchMode mode = BatchMode::Send;
     UnattendedArguments arguments;  // Windows-1252, as the sign-in boxes would hold them
     std::optional<Date> desde;      // today when not given
     std::optional<Date> hasta;
@@ -42,5 +47,9 @@ inline constexpr int kExitAllSent = 0;
 inline constexpr int kExitSomeFailed = 1;
 inline constexpr int kExitStopped = 2;
 inline constexpr int kExitUsage = 64;
+// --verify: nothing differs; some differences; it could not compare.
+inline constexpr int kExitSame = 0;
+inline constexpr int kExitDifferent = 1;
+inline constexpr int kExitNotCompared = 2;
 
 }  // namespace kalvora::batch

@@ -14,6 +14,7 @@
 
 #include <clocale>
 #include <iostream>
+#include <optional>
 
 using namespace kalvora;
 using namespace kalvora::batch;
@@ -45,6 +46,8 @@ private:
 struct Outcome {
     bool completed = false;
     TransmissionSummary summary;
+    std::optional<PreviewReport> preview;
+    std::optional<VerifyReport> verification;
 };
 
 // The main window's components live exactly as long as the run: leaving here closes the
@@ -53,14 +56,41 @@ Outcome transmit(const BatchOptions& options, Dialogs& dialogs, Progress& progre
 {
     Componentes componentes;
     ConfigurarProviders(componentes, dialogs);
-    BatchSteps steps(componentes, dialogs, progress, options.desde, options.hasta);
+    BatchSteps steps(componentes, dialogs, progress, options.desde, options.hasta, options.mode);
     const bool ran = runGuarded(dialogs, [&] { runUnattended(options.arguments, steps); });
     Outcome outcome;
     if (steps.summary()) {
         outcome.summary = *steps.summary();
         outcome.completed = ran && outcome.summary.concluded;
     }
+    if (steps.preview()) {
+        outcome.preview = steps.preview();
+        outcome.completed = ran && outcome.preview->completed;
+    }
+    if (steps.verification()) {
+        outcome.verification = steps.verification();
+        outcome.completed = ran && outcome.verification->completed;
+    }
     return outcome;
+}
+
+void print(const std::vector<std::string>& lines)
+{
+    for (const auto& line : lines)
+        std::cout << toUtf8(line) << '\n';
+}
+
+// The summary on standard output, the detail in the installation directory.
+int reportVerification(const VerifyReport& report, Dialogs& dialogs)
+{
+    print(verifySummary(report));
+    const std::string detail = writeVerifyDetail(dialogs, report);
+    if (detail.empty())
+        dialogs.error(ansi("No se pudo escribir el detalle ") + kVerifyDetailFile);
+    else
+        std::cout << "Detalle: " << toUtf8(detail) << '\n';
+    std::cout.flush();
+    return report.differenceCount() > 0 ? kExitDifferent : kExitSame;
 }
 
 }  // namespace
@@ -93,7 +123,14 @@ int main(int argc, char* argv[])
 
     const Outcome outcome = transmit(options, dialogs, progress);
     if (!outcome.completed)
-        return kExitStopped;
+        return options.mode == BatchMode::Verify ? kExitNotCompared : kExitStopped;
+    if (outcome.preview) {
+        print(previewText(*outcome.preview));
+        std::cout.flush();
+        return kExitAllSent;
+    }
+    if (outcome.verification)
+        return reportVerification(*outcome.verification, dialogs);
     std::cout << toUtf8(summaryLine(outcome.summary)) << std::endl;
     return outcome.summary.failed > 0 ? kExitSomeFailed : kExitAllSent;
 }

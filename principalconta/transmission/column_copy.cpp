@@ -15,16 +15,19 @@ const Value& sourceColumn(const Query& origen, RowStore& destino, int i)
                 std::to_string(origen.fieldCount()) + ": las dos deben tener las mismas columnas en el mismo orden.");
 }
 
+Value copiedValue(const FieldDef& destino, const Value& origen)
+{
+    if (destino.type == FieldType::FmtBcd)
+        return Value::currency(origen.asCurrency());
+    return origen;
+}
+
 void copiar_campos(RowStore& destino, const Query& origen)
 {
     const int count = destino.fieldCount();
     for (int i = 0; i < count; ++i) {
-        const Value& value = sourceColumn(origen, destino, i);
         Field target = destino.field(i);
-        if (target.def().type == FieldType::FmtBcd)
-            target.setCurrency(value.asCurrency());
-        else
-            target.setValue(value);
+        target.setValue(copiedValue(target.def(), sourceColumn(origen, destino, i)));
     }
 }
 

@@ -10,6 +10,9 @@ namespace kalvora {
 // fewer columns than the destination or a value does not fit its column.
 void copiar_campos(RowStore& destino, const Query& origen);
 
+// What copiar_campos hands to a destination field of this kind for a source value.
+Value copiedValue(const FieldDef& destino, const Value& origen);
+
 // Source column i for destination column i; raises, naming the table, when the source table
 // has fewer columns than the destination's.
 const Value& sourceColumn(const Query& origen, RowStore& destino, int i);

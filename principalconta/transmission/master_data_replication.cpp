@@ -1,5 +1,6 @@
 #include "principalconta/transmission/master_data_replication.h"
 
+#include "data/schema.h"
 #include "principalconta/componentes.h"
 #include "principalconta/transmission/column_copy.h"
 #include "principalconta/transmission/commands.h"
@@ -10,16 +11,15 @@ namespace kalvora {
 namespace {
 
 // When several destination rows share the code, only the first one returned is overwritten.
-void replicateRow(RunContext& run, const std::string& sourceSql, const std::string& destinationText)
+void replicateRow(RunContext& run, int tido)
 {
     Componentes& c = run.c;
-    openSource(c.QCopia, sourceSql);
-    if (c.QCopia.isEmpty()) {
+    const MasterDataPlan plan = planMasterData(run, tido);
+    if (plan == MasterDataPlan::SourceMissing) {
         c.QCopia.close();
         return;
     }
-    openDestination(c.CDestino, destinationText);
-    if (c.CDestino.isEmpty())
+    if (plan == MasterDataPlan::Insert)
         c.CDestino.insert();
     else
         c.CDestino.edit();
@@ -33,16 +33,27 @@ void replicateRow(RunContext& run, const std::string& sourceSql, const std::stri
 
 }  // namespace
 
-void replicar_cuenta(RunContext& run)
+MasterDataQueries masterDataQueries(int tido, const std::string& codigo)
 {
-    const std::string codigo = quoted(run.c.QAuditor.field("AUDI_COD").asText());
-    replicateRow(run, "select * from cuentas where cuen_cod = " + codigo, "SELECT * FROM CUENTAS WHERE CUEN_COD = " + codigo);
+    const std::string quotedCode = quoted(codigo);
+    if (tido == schema::kTidoCuenta)
+        return {"select * from cuentas where cuen_cod = " + quotedCode, "SELECT * FROM CUENTAS WHERE CUEN_COD = " + quotedCode};
+    return {"select * from terceros where terc_nit = " + quotedCode, "SELECT * FROM TERCEROS WHERE TERC_NIT = " + quotedCode};
 }
 
-void replicar_tercero(RunContext& run)
+MasterDataPlan planMasterData(RunContext& run, int tido)
 {
-    const std::string codigo = quoted(run.c.QAuditor.field("AUDI_COD").asText());
-    replicateRow(run, "select * from terceros where terc_nit = " + codigo, "SELECT * FROM TERCEROS WHERE TERC_NIT = " + codigo);
+    Componentes& c = run.c;
+    const MasterDataQueries queries = masterDataQueries(tido, c.QAuditor.field("AUDI_COD").asText());
+    openSource(c.QCopia, queries.source);
+    if (c.QCopia.isEmpty())
+        return MasterDataPlan::SourceMissing;
+    openDestination(c.CDestino, queries.destination);
+    return c.CDestino.isEmpty() ? MasterDataPlan::Insert : MasterDataPlan::Overwrite;
 }
+
+void replicar_cuenta(RunContext& run) { replicateRow(run, schema::kTidoCuenta); }
+
+void replicar_tercero(RunContext& run) { replicateRow(run, schema::kTidoTercero); }
 
 }  // namespace kalvora

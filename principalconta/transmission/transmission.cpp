@@ -1,18 +1,13 @@
 #include "principalconta/transmission/transmission.h"
 
-#include "data/locations.h"
 #include "data/schema.h"
 #include "principalconta/componentes.h"
-#include "principalconta/transmission/commands.h"
 #include "principalconta/transmission/journals.h"
 #include "principalconta/transmission/master_data_replication.h"
-#include "principalconta/transmission/run_context.h"
 #include "principalconta/transmission/run_guard.h"
-#include "principalconta/transmission/selection.h"
-#include "principalconta/transmission/sql_text.h"
+#include "principalconta/transmission/run_steps.h"
+#include "principalconta/transmission/target_walk.h"
 #include "principalconta/transmission/voucher_replication.h"
-#include "settings/picture.h"
-#include "settings/regional_formats.h"
 #include "ui/errors.h"
 #include "ui/text.h"
 
@@ -20,48 +15,10 @@ namespace kalvora {
 
 namespace {
 
-std::string dateRangeRefusal()
-{
-    const std::string picture = regionalFormats().shortDate;
-    return ansi("Las fechas Desde y Hasta deben ser días válidos entre el ") + formatDate({1, 1, 1}, picture) +
-           " y el " + formatDate({9999, 12, 31}, picture) + ".";
-}
-
 std::string alreadyRunning(const std::string& companiaDestino)
 {
     return ansi("Ya hay una transmisión en curso hacia la compañía ") + companiaDestino +
            ansi(". Espere a que termine y vuelva a enviar.");
-}
-
-// CONF_VALOR of one CONFIGURACION row; "" when there is none.
-std::string readSetting(RowStore& store, const schema::Setting& setting)
-{
-    openDestination(store, "select CONF_VALOR from CONFIGURACION where CONF_MODULO = " + quoted(setting.modulo) +
-                               " and CONF_CATEGORIA = " + quoted(setting.categoria) +
-                               " and CONF_PROPIEDAD = " + quoted(setting.propiedad));
-    std::string value = store.isEmpty() ? std::string() : store.field(0).asText();
-    store.close();
-    return value;
-}
-
-std::vector<std::string> targetPrefixes(RowStore& prefixes)
-{
-    std::vector<std::string> out;
-    for (prefixes.first(); !prefixes.eof(); prefixes.next())
-        out.push_back(prefixes.field("RPCD_PREF").asText());
-    return out;
-}
-
-// Disconnecting first commits what a run stopped earlier left in the source. An empty
-// credential is left out of the parameters, not sent empty.
-void connectSource(Componentes& c)
-{
-    c.DbCia.disconnect();
-    c.DbCia.setDatabase(companyDatabaseLocation(c.Creplicac.field("RPCO_SERVIDOR").asText(),
-                                                c.Creplicac.field("RPCO_COD").asText()));
-    c.DbCia.setParam("User_Name", c.usuario_replica);
-    c.DbCia.setParam("password", c.clave_replica);
-    c.DbCia.connect();
 }
 
 void dispatch(RunContext& run)
@@ -121,39 +78,40 @@ void commitSentFlags(RunContext& run)
     }
 }
 
-void transmitTarget(RunContext& run, Progress& progress, const Date& desde, const Date& hasta,
-                    TransmissionSummary& summary)
-{
-    Componentes& c = run.c;
-    connectSource(c);
-    progress.setCaption(ansi("Transmitiendo información de ") + c.Creplicac.field("RPCO_NOMBRE").asText());
+// Each entry journalled, replicated, then flagged sent or reported; the flags committed
+// when the target is left.
+class TransmitHandler : public EntryHandler {
+public:
+    TransmitHandler(Progress& progress, TransmissionSummary& summary) : progress_(progress), summary_(summary) {}
 
-    openSource(c.QAuditor, selectionText(desde, hasta, targetPrefixes(c.CReplicadet)));
-    c.QAuditor.fetchAll();
-    progress.reset(int(c.QAuditor.recordCount()));
+    void startTarget(RunContext&) override {}
 
-    while (!c.QAuditor.eof()) {
+    bool entry(RunContext& run) override
+    {
+        Componentes& c = run.c;
         const Query& entry = c.QAuditor;
         archivo_auditoria(run.dialogs, entry.field("AUDI_ID").asText(), entry.field("TIDO_COD").asText(),
                           entry.field("AUDI_COD").asText());
         run.entryFailed = false;
-        progress.step();
+        progress_.step();
         dispatch(run);
-        if (run.entryFailed) {
-            ++summary.failed;
-            const std::string text = failureText(entry);
-            archivo_errores(run.dialogs, c.usuario_replica, text);
-            if (!run.dialogs.ask(text + ". Continuar?"))
-                c.QAuditor.last();
-        } else {
+        if (!run.entryFailed) {
             markSent(c);
-            ++summary.transmitted;
+            ++summary_.transmitted;
+            return true;
         }
-        c.QAuditor.next();
+        ++summary_.failed;
+        const std::string text = failureText(entry);
+        archivo_errores(run.dialogs, c.usuario_replica, text);
+        return run.dialogs.ask(text + ". Continuar?");
     }
-    c.QAuditor.close();
-    commitSentFlags(run);
-}
+
+    void finishTarget(RunContext& run) override { commitSentFlags(run); }
+
+private:
+    Progress& progress_;
+    TransmissionSummary& summary_;
+};
 
 }  // namespace
 
@@ -161,15 +119,8 @@ TransmissionSummary SpeedButton1Click(Componentes& c, Dialogs& dialogs, Progress
                                       const std::string& companiaDestino, const Date& desde, const Date& hasta)
 {
     TransmissionSummary summary;
-    if (companiaDestino.empty()) {
-        dialogs.message(ansi("Debe indicar las compañías origen y destino."));
+    if (!mayStart(dialogs, companiaDestino, desde, hasta))
         return summary;
-    }
-    // A day the database cannot hold would only fail later, in English, after connecting.
-    if (!isStorableDate(desde) || !isStorableDate(hasta)) {
-        dialogs.message(dateRangeRefusal());
-        return summary;
-    }
     {
         // Released before the closing message, which may wait long for a user.
         const RunGuard guard(c.DBEnvio);
@@ -181,14 +132,9 @@ TransmissionSummary SpeedButton1Click(Componentes& c, Dialogs& dialogs, Progress
         const HeldReads reads(c.DBEnvio);
 
         RunContext run{c, dialogs};
-        run.fecha_bloqueo = readSetting(c.CBorrar, schema::kFechaBloqueo);
-        c.usuario_replica = readSetting(c.CBorrar, schema::kUsuarioReplica);
-        c.clave_replica = readSetting(c.CBorrar, schema::kClaveReplica);
-
-        for (c.Creplicac.first(); !c.Creplicac.eof(); c.Creplicac.next()) {
-            transmitTarget(run, progress, desde, hasta, summary);
-            ++summary.targets;
-        }
+        readRunSettings(run);
+        TransmitHandler handler(progress, summary);
+        summary.targets = walkTargets(run, progress, ansi("Transmitiendo información de "), desde, hasta, handler);
     }
 
     progress.hide();

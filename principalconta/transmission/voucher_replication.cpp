@@ -21,13 +21,6 @@ bool isLocked(const RunContext& run, const std::string& fecha)
     return protectedByLockDate(fecha, run.fecha_bloqueo, run.shortDate);
 }
 
-// Type, prefix and number identify a voucher between databases.
-std::string voucherCondition(const std::string& tipo, const std::string& prefijo, const std::string& numero)
-{
-    return "TICO_COD = " + quoted(tipo) + " AND PRCO_PREF = " + quoted(prefijo) + " AND ENCO_NUMERO = " +
-           quoted(numero);
-}
-
 std::string probeText(const std::string& condition)
 {
     return "SELECT ENCO_CONSEC, ENCO_FECHA, PRCO_PREF || ENCO_NUMERO, TICO_COD FROM COMPROBANTE_ENCABEZADO WHERE " +
@@ -61,6 +54,18 @@ void deleteVoucher(RowStore& probe, const std::string& deleteLines, const std::s
     for (const auto& key : keys)
         executeDestination(probe, deleteLines + key);
     executeDestination(probe, deleteHeaders);
+}
+
+// Looks the voucher up in the destination: absent, held, or held with a copy the lock date
+// protects (the probe then on that copy).
+void probe(RunContext& run, VoucherPlan& plan, VoucherPlan::Action absent, VoucherPlan::Action held)
+{
+    RowStore& found = run.c.CDestino;
+    openDestination(found, probeText(plan.condition));
+    if (found.isEmpty())
+        plan.action = absent;
+    else
+        plan.action = findProtected(run, found) ? VoucherPlan::Action::DestinationLocked : held;
 }
 
 // Inserts the source header (QCopia) under a key from cambie_id_comproba; true when the
@@ -132,53 +137,74 @@ void copyLines(RunContext& run, std::int64_t key, const std::string& iddoc)
 
 }  // namespace
 
+// Type, prefix and number identify a voucher between databases.
+std::string voucherCondition(const std::string& tipo, const std::string& prefijo, const std::string& numero)
+{
+    return "TICO_COD = " + quoted(tipo) + " AND PRCO_PREF = " + quoted(prefijo) + " AND ENCO_NUMERO = " +
+           quoted(numero);
+}
+
+VoucherPlan planVoucherCopy(RunContext& run)
+{
+    Componentes& c = run.c;
+    openSource(c.QCopia, "select * from comprobante_encabezado where enco_consec = " +
+                             std::to_string(c.QAuditor.field("AUDI_IDDOC").asInteger()));
+    VoucherPlan plan;
+    if (c.QCopia.isEmpty())
+        return plan;
+    plan.action = VoucherPlan::Action::SourceLocked;
+    if (isLocked(run, c.QCopia.field(kPosFecha).asText()))
+        return plan;
+    plan.condition = voucherCondition(c.QCopia.field(kPosTipo).asText(), c.QCopia.field(kPosPrefijo).asText(),
+                                      c.QCopia.field(kPosNumero).asText());
+    probe(run, plan, VoucherPlan::Action::Copy, VoucherPlan::Action::Replace);
+    return plan;
+}
+
 void replicar_comprobante(RunContext& run)
 {
     Componentes& c = run.c;
-    const std::string iddoc = std::to_string(c.QAuditor.field("AUDI_IDDOC").asInteger());
-    openSource(c.QCopia, "select * from comprobante_encabezado where enco_consec = " + iddoc);
-    if (c.QCopia.isEmpty() || isLocked(run, c.QCopia.field(kPosFecha).asText())) {
+    const VoucherPlan plan = planVoucherCopy(run);
+    if (plan.action == VoucherPlan::Action::SourceMissing || plan.action == VoucherPlan::Action::SourceLocked) {
         c.QCopia.close();
         return;
     }
-    const std::string voucher = voucherCondition(c.QCopia.field(kPosTipo).asText(), c.QCopia.field(kPosPrefijo).asText(),
-                                                 c.QCopia.field(kPosNumero).asText());
-
-    openDestination(c.CDestino, probeText(voucher));
-    if (!c.CDestino.isEmpty()) {
-        if (findProtected(run, c.CDestino))
-            run.dialogs.message("Esta intentando modificar el comprobante " + describeProbe(c.CDestino));
-        else
-            deleteVoucher(c.CDestino, "delete FROM COMPROBANTE_DETALLE WHERE ENCO_CONSEC = ",
-                          "delete FROM COMPROBANTE_ENCABEZADO WHERE " + voucher);
-    }
+    if (plan.action == VoucherPlan::Action::DestinationLocked)
+        run.dialogs.message("Esta intentando modificar el comprobante " + describeProbe(c.CDestino));
+    else if (plan.action == VoucherPlan::Action::Replace)
+        deleteVoucher(c.CDestino, "delete FROM COMPROBANTE_DETALLE WHERE ENCO_CONSEC = ",
+                      "delete FROM COMPROBANTE_ENCABEZADO WHERE " + plan.condition);
 
     // A locked voucher is still there: it is neither replaced nor copied a second time.
     std::int64_t key = 0;
-    openDestination(c.CDestino, "SELECT * FROM COMPROBANTE_ENCABEZADO WHERE " + voucher);
+    openDestination(c.CDestino, "SELECT * FROM COMPROBANTE_ENCABEZADO WHERE " + plan.condition);
     const bool headerStored = c.CDestino.isEmpty() && insertHeader(run, key);
     c.CDestino.close();
     if (headerStored)
-        copyLines(run, key, iddoc);
+        copyLines(run, key, std::to_string(c.QAuditor.field("AUDI_IDDOC").asInteger()));
     c.QCopia.close();
+}
+
+VoucherPlan planVoucherDeletion(RunContext& run)
+{
+    const Query& entry = run.c.QAuditor;
+    const std::string codigo = entry.field("AUDI_COD").asText();
+    const std::size_t split = codigo.size() > 6 ? codigo.size() - 6 : 0;
+    VoucherPlan plan;
+    plan.condition = voucherCondition(entry.field("AUDI_TICO").asText(), codigo.substr(0, split), codigo.substr(split));
+    probe(run, plan, VoucherPlan::Action::NothingToDelete, VoucherPlan::Action::Delete);
+    return plan;
 }
 
 void borrar_comprobante(RunContext& run)
 {
     Componentes& c = run.c;
-    const std::string codigo = c.QAuditor.field("AUDI_COD").asText();
-    const std::size_t split = codigo.size() > 6 ? codigo.size() - 6 : 0;
-    const std::string voucher =
-        voucherCondition(c.QAuditor.field("AUDI_TICO").asText(), codigo.substr(0, split), codigo.substr(split));
-
-    openDestination(c.CDestino, probeText(voucher));
-    if (!c.CDestino.isEmpty()) {
-        if (findProtected(run, c.CDestino))
-            run.dialogs.message("Esta intentando borrar el comprobante " + describeProbe(c.CDestino));
-        else
-            deleteVoucher(c.CDestino, "DELETE FROM COMPROBANTE_DETALLE WHERE ENCO_CONSEC = ",
-                          "DELETE FROM COMPROBANTE_ENCABEZADO WHERE " + voucher);
-    }
+    const VoucherPlan plan = planVoucherDeletion(run);
+    if (plan.action == VoucherPlan::Action::DestinationLocked)
+        run.dialogs.message("Esta intentando borrar el comprobante " + describeProbe(c.CDestino));
+    else if (plan.action == VoucherPlan::Action::Delete)
+        deleteVoucher(c.CDestino, "DELETE FROM COMPROBANTE_DETALLE WHERE ENCO_CONSEC = ",
+                      "DELETE FROM COMPROBANTE_ENCABEZADO WHERE " + plan.condition);
     c.CDestino.close();
 }
 

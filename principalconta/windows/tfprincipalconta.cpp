@@ -13,6 +13,7 @@
 #include "principalconta/windows/lookup_combo_box.h"
 #include "principalconta/windows/navigator.h"
 #include "principalconta/windows/row_store_model.h"
+#include "principalconta/windows/targets_menu.h"
 #include "settings/clock.h"
 #include "ui/guard.h"
 #include "ui/qt/glyphs.h"
@@ -148,6 +149,9 @@ Tfprincipalconta::Tfprincipalconta(Componentes& componentes, Dialogs& dialogs, s
     layout->addWidget(Panel2);
 
     buildOverlays(central);
+    targetsMenu = new TargetsMenu(*DBGridEh1, c_, dialogs_, *progress_, [this] {
+        return RunInput{fromQString(LCiaDes->currentText()), toDate(Fecini->date()), toDate(Fecfin->date())};
+    });
 
     setTabOrder(Fecini, Fecfin);
     setTabOrder(Fecfin, LCiaDes);

@@ -29,6 +29,7 @@ class LookupComboBox;
 class Navigator;
 class PanelProgress;
 class Tfacceso;
+class TargetsMenu;
 
 class Tfprincipalconta : public QMainWindow {
     Q_OBJECT
@@ -86,6 +87,8 @@ public:
     QFrame* Panel3;
     QPushButton* AdvGlowButton3;
     QPushButton* AdvGlowButton4;
+    // "Vista previa…" and "Verificar…" on DBGridEh1.
+    TargetsMenu* targetsMenu;
 
 protected:
     void changeEvent(QEvent* event) override;

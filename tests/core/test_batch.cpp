@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -175,6 +176,38 @@ TEST_F(BatchRun, SentFlagsTheSourceRefusesToStoreExitTwo)
     EXPECT_EQ(flags(source), "NN");
 }
 
+TEST_F(BatchRun, PreviewAndVerifyWriteNothingAndVerifyExitsByWhatItFound)
+{
+    const std::string source = sourceWithAccounts(1, "S01", "Sucursal Medellín", 2, today);
+
+    const Finished preview = batch(line({"--preview"}));
+    EXPECT_EQ(preview.status, 0) << preview.err;
+    EXPECT_TRUE(preview.outSays("  Cuenta 110502  copiar\n")) << preview.out;
+    EXPECT_TRUE(preview.outSays("Total: 2 entradas (copiar 2) en 1 compañía de origen\n")) << preview.out;
+    EXPECT_EQ(flags(source), "NN");
+    EXPECT_TRUE(site.journal("ENVIO.TXT").empty());
+
+    const Finished differs = batch(line({"--verify"}));
+    EXPECT_EQ(differs.status, 1) << differs.err;
+    EXPECT_TRUE(differs.outSays("Total: 2 diferencias, 0 protegidos en 1 compañía de origen\n")) << differs.out;
+    EXPECT_TRUE(differs.outSays("Detalle: " + dir.path() + "/VERIFICACION.CSV\n")) << differs.out;
+    EXPECT_EQ(site.journalLines("VERIFICACION.CSV").size(), 3u);
+    EXPECT_EQ(flags(source), "NN");
+
+    ASSERT_EQ(batch(line()).status, 0);
+    const Finished same = batch(line({"--verify"}));
+    EXPECT_EQ(same.status, 0) << same.err;
+    EXPECT_TRUE(same.outSays("S01 Sucursal Medellín: 0 comprobantes y 2 cuentas o terceros comparados, 0 diferencias, "
+                             "0 protegidos\n"))
+        << same.out;
+    EXPECT_EQ(site.journalLines("VERIFICACION.CSV").size(), 1u) << "the header alone";
+
+    const Finished stopped = batch(line({"--verify"}, "ZZZ"));
+    EXPECT_EQ(stopped.status, 2);
+    EXPECT_TRUE(stopped.out.empty()) << stopped.out;
+    EXPECT_EQ(batch(line({"--preview", "--verify"})).status, 64);
+}
+
 // Sign-in is the server's own authentication, so this goes through the real server.
 TEST(BatchServer, ThePasswordComesFromKalvoraPasswordAndAWrongOneStopsTheRun)
 {
@@ -221,6 +254,18 @@ TEST(Demo, TheBatchTransmitsTheDemoAsItsBuilderExpects)
     ASSERT_FALSE(expected.empty());
     EXPECT_TRUE(f.outSays("Proceso de envio de información concluído.\n" + expected)) << f.out << "\n" << expected;
     EXPECT_NE(readFile(folder + "/ERRORES.TXT").find(",SYSDBA,Error transmitiendo NCO NV"), std::string::npos);
+
+    // The verification finds the refused voucher missing and the one edited by hand.
+    const Finished verified = batch({"--verify", folder + "/servidor", "SYSDBA", "-", "001"},
+                                    {{"KALVORA_REGISTRY", folder + "/kalvora.reg"}, {"KALVORA_PASSWORD", "demo"}});
+    EXPECT_EQ(verified.status, 1) << verified.err;
+    std::string detail = readFile(folder + "/VERIFICACION.CSV");
+    detail.erase(0, detail.find("\r\n") + 2);
+    const std::string expectedDetail = readFile(folder + "/VERIFICACION_ESPERADA.CSV");
+    EXPECT_EQ(std::count(detail.begin(), detail.end(), '\n'), 2);
+    EXPECT_EQ(std::count(expectedDetail.begin(), expectedDetail.end(), '\n'), 2);
+    for (std::size_t start = 0, end; (end = expectedDetail.find("\r\n", start)) != std::string::npos; start = end + 2)
+        EXPECT_NE(detail.find(expectedDetail.substr(start, end - start + 2)), std::string::npos) << detail;
 
     EXPECT_NE(test::runProgram(builtProgram("tools/kalvora-demo"), {dir.path()}).status, 0) << "a folder that is not a demo";
 }

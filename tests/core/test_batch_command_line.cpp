@@ -58,7 +58,7 @@ TEST(BatchCommandLine, HelpDocumentsEveryOptionAndTheExitStatuses)
     const Finished f = batch({"--help"});
     EXPECT_EQ(f.status, 0);
     for (const char* part : {"--from AAAA-MM-DD", "--to AAAA-MM-DD", "--on-error continue|skip-target", "KALVORA_PASSWORD",
-                             "KALVORA_REGISTRY", "--version", "\n  0 ", "\n  1 ", "\n  2 ", "\n  64 ", "COMPAÑIA"})
+                             "KALVORA_REGISTRY", "--version", "--preview", "--verify", "\n  0 ", "\n  1 ", "\n  2 ", "\n  64 ", "COMPAÑIA"})
         EXPECT_TRUE(f.outSays(part)) << part << "\n" << f.out;
 
     // Before anything else on the line, as --help; nothing is run.

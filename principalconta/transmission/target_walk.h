@@ -1,0 +1,30 @@
+#pragma once
+// The run's way through the targets: each target's source connected, its pending entries
+// selected and handed over one by one. "Enviar" transmits each entry; the preview only
+// reads what the run would do with it.
+#include "data/calendar.h"
+#include "principalconta/transmission/run_context.h"
+#include "ui/progress.h"
+
+#include <string>
+
+namespace kalvora {
+
+class EntryHandler {
+public:
+    virtual ~EntryHandler() = default;
+    // Before the target's entries are selected.
+    virtual void startTarget(RunContext& run) = 0;
+    // The entry QAuditor is on. False ends the target's entries (the run's "No").
+    virtual bool entry(RunContext& run) = 0;
+    // After the target's last entry, QAuditor closed.
+    virtual void finishTarget(RunContext& run) = 0;
+};
+
+// For every target of Creplicac, in order: connect its source, caption the progress with
+// captionStart + RPCO_NOMBRE, select its pending entries desde to hasta and hand each one
+// to the handler. Returns the number of targets visited.
+int walkTargets(RunContext& run, Progress& progress, const std::string& captionStart, const Date& desde,
+                const Date& hasta, EntryHandler& handler);
+
+}  // namespace kalvora

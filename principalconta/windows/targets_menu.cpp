@@ -1,0 +1,66 @@
+#include "principalconta/windows/targets_menu.h"
+
+#include "principalconta/componentes.h"
+#include "principalconta/transmission/verify.h"
+#include "principalconta/windows/preview_dialog.h"
+#include "principalconta/windows/verify_dialog.h"
+#include "ui/guard.h"
+
+#include <QAbstractScrollArea>
+#include <QAction>
+#include <QMenu>
+
+namespace kalvora {
+
+TargetsMenu::TargetsMenu(QWidget& grid, Componentes& c, Dialogs& dialogs, Progress& progress,
+                         std::function<RunInput()> input)
+    : QObject(&grid), grid_(grid), c_(c), dialogs_(dialogs), progress_(progress), input_(std::move(input))
+{
+    menu = new QMenu(&grid);
+    previewAction = menu->addAction(QStringLiteral("Vista previa…"), this, &TargetsMenu::previewClick);
+    verifyAction = menu->addAction(QStringLiteral("Verificar…"), this, &TargetsMenu::verifyClick);
+    grid.setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(&grid, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        update();
+        auto* area = qobject_cast<QAbstractScrollArea*>(&grid_);
+        menu->popup((area ? area->viewport() : &grid_)->mapToGlobal(at));
+    });
+    update();
+}
+
+void TargetsMenu::update()
+{
+    const bool connected = c_.DBEnvio.connected() && c_.Creplicac.active();
+    previewAction->setEnabled(connected);
+    verifyAction->setEnabled(connected);
+}
+
+void TargetsMenu::previewClick()
+{
+    runGuarded(dialogs_, [this] {
+        const RunInput in = input_();
+        PreviewReport report = vistaPrevia(c_, dialogs_, progress_, in.compania, in.desde, in.hasta);
+        if (report.completed)
+            show(new PreviewDialog(std::move(report), dialogs_, grid_.window()));
+    });
+}
+
+void TargetsMenu::verifyClick()
+{
+    runGuarded(dialogs_, [this] {
+        const RunInput in = input_();
+        const VerifyReport report = verificar(c_, dialogs_, progress_, in.compania, in.desde, in.hasta);
+        if (report.completed)
+            show(new VerifyDialog(report, writeVerifyDetail(dialogs_, report), grid_.window()));
+    });
+}
+
+void TargetsMenu::show(QDialog* dialog)
+{
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setModal(true);
+    report_ = dialog;
+    dialog->show();
+}
+
+}  // namespace kalvora

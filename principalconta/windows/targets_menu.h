@@ -1,0 +1,61 @@
+#pragma once
+// The context menu of the targets grid: "Vista previa…" and "Verificar…", offered once
+// "Conectar" has loaded the targets. Each reads with the window's range and company and
+// shows its report in a dialog of its own.
+#include <QObject>
+#include <QPointer>
+
+// moc cannot read the C++20 library headers behind the dates.
+#ifndef Q_MOC_RUN
+#include "data/calendar.h"
+#endif
+
+#include <functional>
+#include <string>
+
+class QAction;
+class QDialog;
+class QMenu;
+class QWidget;
+
+namespace kalvora {
+
+class Componentes;
+class Dialogs;
+class Progress;
+
+// What "Enviar" would be given: the company box's text and the date range.
+struct RunInput {
+    std::string compania;
+    Date desde;
+    Date hasta;
+};
+
+class TargetsMenu : public QObject {
+    Q_OBJECT
+public:
+    TargetsMenu(QWidget& grid, Componentes& c, Dialogs& dialogs, Progress& progress, std::function<RunInput()> input);
+
+    QMenu* menu;
+    QAction* previewAction;
+    QAction* verifyAction;
+
+    // The actions as the menu would offer them now.
+    void update();
+    void previewClick();
+    void verifyClick();
+    // The report dialog last opened, while it is open.
+    QDialog* report() const { return report_; }
+
+private:
+    void show(QDialog* dialog);
+
+    QWidget& grid_;
+    Componentes& c_;
+    Dialogs& dialogs_;
+    Progress& progress_;
+    std::function<RunInput()> input_;
+    QPointer<QDialog> report_;
+};
+
+}  // namespace kalvora
