@@ -58,17 +58,36 @@ void Connection::connect()
     attachment_ = fb::Attachment::attach(database_, credentials(params_));
 }
 
-void Connection::disconnect()
+void Connection::disconnect() { close(); }
+
+void Connection::commitAndDisconnect()
+{
+    if (auto failure = close())
+        throw DatabaseError(*failure);
+}
+
+std::optional<std::string> Connection::close()
 {
     if (!attachment_)
-        return;
+        return std::nullopt;
     for (Query* q : queries_)
         q->close();
-    for (DirectTransaction* t : transactions_)
-        t->end();
+    std::optional<std::string> failure;
+    for (DirectTransaction* t : transactions_) {
+        auto ended = t->end();
+        if (!failure)
+            failure = std::move(ended);
+    }
     statements_.clear();
     auto attachment = std::move(attachment_);
-    attachment->detach();
+    try {
+        attachment->detach();
+    } catch (const Error&) {
+        // A lost commit says more than the detach that failed after it.
+        if (!failure)
+            throw;
+    }
+    return failure;
 }
 
 fb::Attachment& Connection::attachment()
@@ -102,19 +121,21 @@ fb::Transaction& DirectTransaction::ensureStarted()
     return *tr_;
 }
 
-void DirectTransaction::end()
+std::optional<std::string> DirectTransaction::end()
 {
     if (!tr_)
-        return;
+        return std::nullopt;
     auto tr = std::move(tr_);
     try {
         tr->commit();
-    } catch (const Error&) {
+        return std::nullopt;
+    } catch (const Error& e) {
         try {
             tr->rollback();
         } catch (const Error&) {
             // The transaction is gone with the attachment; nothing more to undo.
         }
+        return e.what();
     }
 }
 

@@ -6,6 +6,7 @@
 #include "data/statement_cache.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,9 @@ public:
     // Commits every active transaction (a failed commit is rolled back silently), closes
     // the queries, then detaches. Nothing happens when not connected.
     void disconnect();
+    // The same, but a commit that failed is raised once the connection is closed: the
+    // caller must not report that work as stored.
+    void commitAndDisconnect();
     bool connected() const { return attachment_ != nullptr; }
 
     // Connects first when needed.
@@ -44,6 +48,9 @@ public:
 private:
     friend class DirectTransaction;
     friend class Query;
+    // The server's text of the first commit that failed, if one did.
+    std::optional<std::string> close();
+
     std::string database_;
     ParameterList params_;
     std::unique_ptr<fb::Attachment> attachment_;
@@ -66,8 +73,8 @@ public:
 
 private:
     friend class Connection;
-    // Commit, or roll back without an error when the commit fails.
-    void end();
+    // Commit, or roll back when the commit fails; gives the commit's error then.
+    std::optional<std::string> end();
 
     Connection& connection_;
     std::unique_ptr<fb::Transaction> tr_;

@@ -80,6 +80,7 @@ void DestinationConnection::close()
         return;
     statements_.clear();
     endReader();
+    releaseReservation();
     if (explicit_) {
         auto tr = std::move(explicit_);
         try {
@@ -195,6 +196,29 @@ void DestinationConnection::endReader()
             tr->commit();
         } catch (const Error&) {
         }
+    }
+}
+
+void DestinationConnection::reserve(const std::string& table)
+{
+    releaseReservation();
+    open();
+    fb::TransactionOptions options;
+    options.isolation = fb::TransactionOptions::Isolation::ReadCommitted;
+    options.waitOnLocks = false;
+    options.protectedWrite = {table};
+    reservation_ = std::make_unique<fb::Transaction>(*attachment_, options);
+}
+
+void DestinationConnection::releaseReservation()
+{
+    if (!reservation_)
+        return;
+    auto tr = std::move(reservation_);
+    try {
+        tr->rollback();
+    } catch (const Error&) {
+        // It changed nothing; if the attachment is gone, so is the reservation.
     }
 }
 

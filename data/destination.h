@@ -47,6 +47,13 @@ public:
     void holdReads() { readsHeld_ = true; }
     void releaseReads();
 
+    // Reserves a table for protected write in a no-wait transaction of its own, held until
+    // releaseReservation or close. Raises the server's "lock conflict on no wait transaction"
+    // at once when another attachment, anywhere, holds the same reservation or is writing the
+    // table; the reservation dies with this attachment, however the process ends.
+    void reserve(const std::string& table);
+    void releaseReservation();
+
     void startTransaction();
     void commit();
     void rollback();
@@ -72,6 +79,7 @@ private:
     std::unique_ptr<fb::Transaction> reader_;
     std::unique_ptr<fb::Transaction> writingReads_;
     std::unique_ptr<fb::Transaction> writes_;
+    std::unique_ptr<fb::Transaction> reservation_;
     bool readsHeld_ = false;
     StatementCache statements_;
 };

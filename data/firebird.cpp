@@ -79,7 +79,7 @@ std::vector<unsigned char> buildDpb(const AttachParams& params, bool creating)
 std::vector<unsigned char> buildTpb(const TransactionOptions& options)
 {
     using Isolation = TransactionOptions::Isolation;
-    if (options.isolation == Isolation::ServerDefault)
+    if (options.isolation == Isolation::ServerDefault && options.protectedWrite.empty())
         return {};
     Status st;
     auto* tpb = master()->getUtilInterface()->getXpbBuilder(&st, Firebird::IXpbBuilder::TPB, nullptr, 0);
@@ -93,6 +93,10 @@ std::vector<unsigned char> buildTpb(const TransactionOptions& options)
     tpb->insertTag(&st, options.waitOnLocks ? isc_tpb_wait : isc_tpb_nowait);
     if (options.autocommit)
         tpb->insertTag(&st, isc_tpb_autocommit);
+    for (const auto& table : options.protectedWrite) {
+        tpb->insertString(&st, isc_tpb_lock_write, table.c_str());
+        tpb->insertTag(&st, isc_tpb_protected);
+    }
     const unsigned char* buffer = tpb->getBuffer(&st);
     std::vector<unsigned char> out(buffer, buffer + tpb->getBufferLength(&st));
     tpb->dispose();

@@ -54,6 +54,9 @@ struct TransactionOptions {
     // The server commits (retaining) after every statement that changed something, so a
     // statement costs no round trip to start or end a transaction of its own.
     bool autocommit = false;
+    // Tables reserved at the start for protected write: until this transaction ends, others
+    // may read them but neither write them nor reserve them so.
+    std::vector<std::string> protectedWrite{};
 };
 
 class Attachment;

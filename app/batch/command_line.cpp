@@ -127,7 +127,8 @@ Estado de salida:
   0    el envío concluyó y todas las entradas seleccionadas quedaron enviadas
   1    el envío concluyó, pero al menos una entrada falló y sigue pendiente
   2    el envío se detuvo por un error (ingreso rechazado, base de datos que no
-       abre, error de datos)
+       abre, error de datos, marcas de envío que la compañía de origen no guardó)
+       o no empezó porque ya hay otra transmisión hacia la misma compañía
   64   uso incorrecto (opción desconocida, número de argumentos, fecha no válida)
 
 Entorno:

@@ -1,5 +1,6 @@
 #pragma once
 // What a transmission run hands to the replication of each audit entry.
+#include "settings/regional_formats.h"
 #include "ui/dialogs.h"
 
 #include <string>
@@ -11,10 +12,12 @@ class Componentes;
 struct RunContext {
     Componentes& c;
     Dialogs& dialogs;
-    // The destination's lock date as stored, compared with voucher dates as text.
+    // The destination's lock date as stored (see protectedByLockDate).
     std::string fecha_bloqueo{};
     // Cleared before each entry; set when the destination refuses its writes.
     bool entryFailed = false;
+    // The picture voucher dates are written in during this run.
+    std::string shortDate = regionalFormats().shortDate;
 };
 
 }  // namespace kalvora

@@ -19,7 +19,8 @@ std::string selectionText(const Date& desde, const Date& hasta, const std::vecto
         }
         sql += ")";
     }
-    return sql + "order by audi_fecha, audi_hora";
+    // The key last: a voucher deleted and made again within one second keeps that order.
+    return sql + "order by audi_fecha, audi_hora, audi_id";
 }
 
 }  // namespace kalvora

@@ -7,11 +7,13 @@
 #include "principalconta/transmission/journals.h"
 #include "principalconta/transmission/master_data_replication.h"
 #include "principalconta/transmission/run_context.h"
+#include "principalconta/transmission/run_guard.h"
 #include "principalconta/transmission/selection.h"
 #include "principalconta/transmission/sql_text.h"
 #include "principalconta/transmission/voucher_replication.h"
 #include "settings/picture.h"
 #include "settings/regional_formats.h"
+#include "ui/errors.h"
 #include "ui/text.h"
 
 namespace kalvora {
@@ -23,6 +25,12 @@ std::string dateRangeRefusal()
     const std::string picture = regionalFormats().shortDate;
     return ansi("Las fechas Desde y Hasta deben ser días válidos entre el ") + formatDate({1, 1, 1}, picture) +
            " y el " + formatDate({9999, 12, 31}, picture) + ".";
+}
+
+std::string alreadyRunning(const std::string& companiaDestino)
+{
+    return ansi("Ya hay una transmisión en curso hacia la compañía ") + companiaDestino +
+           ansi(". Espere a que termine y vuelva a enviar.");
 }
 
 // CONF_VALOR of one CONFIGURACION row; "" when there is none.
@@ -44,8 +52,8 @@ std::vector<std::string> targetPrefixes(RowStore& prefixes)
     return out;
 }
 
-// Disconnecting first commits the previous target's sent flags. An empty credential is
-// left out of the parameters, not sent empty.
+// Disconnecting first commits what a run stopped earlier left in the source. An empty
+// credential is left out of the parameters, not sent empty.
 void connectSource(Componentes& c)
 {
     c.DbCia.disconnect();
@@ -86,7 +94,7 @@ std::string failureText(const Query& entry)
     return text + entry.field("AUDI_COD").asText();
 }
 
-// The flag stays in Trcia until DbCia disconnects.
+// The flag stays in Trcia until the target is left.
 void markSent(Componentes& c)
 {
     c.QCopia.close();
@@ -94,6 +102,23 @@ void markSent(Componentes& c)
     c.QCopia.addSql("UPDATE AUDITORIA SET AUDI_ENVIO = 'S' where AUDI_ID = " +
                     std::to_string(c.QAuditor.field("AUDI_ID").asInteger()));
     c.QCopia.execSql();
+}
+
+// Leaving a target commits its sent flags. When that fails they are lost, so the run stops:
+// its entries stay pending for the next run and are not reported as sent.
+void commitSentFlags(RunContext& run)
+{
+    Componentes& c = run.c;
+    const std::string company =
+        c.Creplicac.field("RPCO_NOMBRE").asText() + " (" + c.Creplicac.field("RPCO_COD").asText() + ")";
+    try {
+        c.DbCia.commitAndDisconnect();
+    } catch (const DatabaseError& e) {
+        run.dialogs.message(ansi("No se pudo guardar en la compañía de origen ") + company +
+                            ansi(" cuáles entradas quedaron enviadas: ") + e.what() +
+                            ansi(". Esas entradas siguen pendientes y se enviarán en la próxima transmisión."));
+        throw SilentAbort();
+    }
 }
 
 void transmitTarget(RunContext& run, Progress& progress, const Date& desde, const Date& hasta,
@@ -127,6 +152,7 @@ void transmitTarget(RunContext& run, Progress& progress, const Date& desde, cons
         c.QAuditor.next();
     }
     c.QAuditor.close();
+    commitSentFlags(run);
 }
 
 }  // namespace
@@ -144,17 +170,25 @@ TransmissionSummary SpeedButton1Click(Componentes& c, Dialogs& dialogs, Progress
         dialogs.message(dateRangeRefusal());
         return summary;
     }
-    progress.show();
-    const HeldReads reads(c.DBEnvio);
+    {
+        // Released before the closing message, which may wait long for a user.
+        const RunGuard guard(c.DBEnvio);
+        if (!guard.held()) {
+            dialogs.message(alreadyRunning(companiaDestino));
+            return summary;
+        }
+        progress.show();
+        const HeldReads reads(c.DBEnvio);
 
-    RunContext run{c, dialogs, {}, false};
-    run.fecha_bloqueo = readSetting(c.CBorrar, schema::kFechaBloqueo);
-    c.usuario_replica = readSetting(c.CBorrar, schema::kUsuarioReplica);
-    c.clave_replica = readSetting(c.CBorrar, schema::kClaveReplica);
+        RunContext run{c, dialogs};
+        run.fecha_bloqueo = readSetting(c.CBorrar, schema::kFechaBloqueo);
+        c.usuario_replica = readSetting(c.CBorrar, schema::kUsuarioReplica);
+        c.clave_replica = readSetting(c.CBorrar, schema::kClaveReplica);
 
-    for (c.Creplicac.first(); !c.Creplicac.eof(); c.Creplicac.next()) {
-        transmitTarget(run, progress, desde, hasta, summary);
-        ++summary.targets;
+        for (c.Creplicac.first(); !c.Creplicac.eof(); c.Creplicac.next()) {
+            transmitTarget(run, progress, desde, hasta, summary);
+            ++summary.targets;
+        }
     }
 
     progress.hide();

@@ -12,8 +12,9 @@ struct TransmissionSummary {
     int failed = 0;           // entries left pending after an apply error
     int targets = 0;          // targets visited
 };
-// Without a destination company, or with a day the database cannot hold, it only says so.
-// Errors raised inside (database errors, SilentAbort) stop the run and propagate.
+// Without a destination company, with a day the database cannot hold, or while another run
+// towards the same destination is going on, it only says so. Errors raised inside (database
+// errors, SilentAbort, sent flags the source did not store) stop the run and propagate.
 TransmissionSummary SpeedButton1Click(Componentes& c, Dialogs& dialogs, Progress& progress,
                                       const std::string& companiaDestino, const Date& desde, const Date& hasta);
 }

@@ -4,8 +4,11 @@
 #include "principalconta/componentes.h"
 #include "principalconta/transmission/column_copy.h"
 #include "principalconta/transmission/commands.h"
+#include "principalconta/transmission/lock_date.h"
 #include "principalconta/transmission/sql_text.h"
 #include "ui/errors.h"
+
+#include <vector>
 
 namespace kalvora {
 
@@ -13,9 +16,10 @@ namespace {
 
 using namespace schema;
 
-// The lock date is stored as text, so the test is an ordinal text comparison; a voucher
-// dated on the lock date itself may still change.
-bool isLocked(const std::string& fecha, const std::string& fecha_bloqueo) { return fecha < fecha_bloqueo; }
+bool isLocked(const RunContext& run, const std::string& fecha)
+{
+    return protectedByLockDate(fecha, run.fecha_bloqueo, run.shortDate);
+}
 
 // Type, prefix and number identify a voucher between databases.
 std::string voucherCondition(const std::string& tipo, const std::string& prefijo, const std::string& numero)
@@ -34,6 +38,29 @@ std::string probeText(const std::string& condition)
 std::string describeProbe(RowStore& probe)
 {
     return probe.field(3).asText() + " " + probe.field(2).asText() + " de fecha " + probe.field(1).asText();
+}
+
+// Without a unique key the destination can hold one voucher more than once. True, with the
+// probe on that row, when the lock date protects any of the copies.
+bool findProtected(const RunContext& run, RowStore& probe)
+{
+    for (probe.first(); !probe.eof(); probe.next())
+        if (isLocked(run, probe.field(1).asText()))
+            return true;
+    return false;
+}
+
+// The lines of every copy go before the headers, which are deleted by type, prefix and
+// number: a header is never deleted with lines left behind (a foreign key would refuse it
+// on every run, and without one the lines would still count in the accounts).
+void deleteVoucher(RowStore& probe, const std::string& deleteLines, const std::string& deleteHeaders)
+{
+    std::vector<std::string> keys;
+    for (probe.first(); !probe.eof(); probe.next())
+        keys.push_back(std::to_string(probe.field(0).asInteger()));
+    for (const auto& key : keys)
+        executeDestination(probe, deleteLines + key);
+    executeDestination(probe, deleteHeaders);
 }
 
 // Inserts the source header (QCopia) under a key from cambie_id_comproba; true when the
@@ -110,7 +137,7 @@ void replicar_comprobante(RunContext& run)
     Componentes& c = run.c;
     const std::string iddoc = std::to_string(c.QAuditor.field("AUDI_IDDOC").asInteger());
     openSource(c.QCopia, "select * from comprobante_encabezado where enco_consec = " + iddoc);
-    if (c.QCopia.isEmpty() || isLocked(c.QCopia.field(kPosFecha).asText(), run.fecha_bloqueo)) {
+    if (c.QCopia.isEmpty() || isLocked(run, c.QCopia.field(kPosFecha).asText())) {
         c.QCopia.close();
         return;
     }
@@ -119,13 +146,11 @@ void replicar_comprobante(RunContext& run)
 
     openDestination(c.CDestino, probeText(voucher));
     if (!c.CDestino.isEmpty()) {
-        const std::string existingKey = std::to_string(c.CDestino.field(0).asInteger());
-        if (isLocked(c.CDestino.field(1).asText(), run.fecha_bloqueo)) {
+        if (findProtected(run, c.CDestino))
             run.dialogs.message("Esta intentando modificar el comprobante " + describeProbe(c.CDestino));
-        } else {
-            executeDestination(c.CDestino, "delete FROM COMPROBANTE_DETALLE WHERE ENCO_CONSEC = " + existingKey);
-            executeDestination(c.CDestino, "delete FROM COMPROBANTE_ENCABEZADO WHERE " + voucher);
-        }
+        else
+            deleteVoucher(c.CDestino, "delete FROM COMPROBANTE_DETALLE WHERE ENCO_CONSEC = ",
+                          "delete FROM COMPROBANTE_ENCABEZADO WHERE " + voucher);
     }
 
     // A locked voucher is still there: it is neither replaced nor copied a second time.
@@ -148,13 +173,11 @@ void borrar_comprobante(RunContext& run)
 
     openDestination(c.CDestino, probeText(voucher));
     if (!c.CDestino.isEmpty()) {
-        const std::string key = std::to_string(c.CDestino.field(0).asInteger());
-        if (isLocked(c.CDestino.field(1).asText(), run.fecha_bloqueo)) {
+        if (findProtected(run, c.CDestino))
             run.dialogs.message("Esta intentando borrar el comprobante " + describeProbe(c.CDestino));
-        } else {
-            executeDestination(c.CDestino, "DELETE FROM COMPROBANTE_DETALLE WHERE ENCO_CONSEC = " + key);
-            executeDestination(c.CDestino, "DELETE FROM COMPROBANTE_ENCABEZADO WHERE " + voucher);
-        }
+        else
+            deleteVoucher(c.CDestino, "DELETE FROM COMPROBANTE_DETALLE WHERE ENCO_CONSEC = ",
+                          "DELETE FROM COMPROBANTE_ENCABEZADO WHERE " + voucher);
     }
     c.CDestino.close();
 }

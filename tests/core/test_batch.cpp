@@ -2,6 +2,7 @@
 // scheduler or ./run.sh starts them.
 #include "data/ddl.h"
 #include "settings/clock.h"
+#include "support/child_process.h"
 #include "support/scratch.h"
 #include "support/server.h"
 #include "support/transmission_fixture.h"
@@ -9,44 +10,19 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <map>
-#include <optional>
-
-extern char** environ;
 
 namespace kalvora {
 namespace {
 
 namespace fs = std::filesystem;
 using test::Account;
+using test::builtProgram;
+using test::Finished;
+using test::run;
 using test::accountEntry;
-
-// Programs of the same build: the test binary sits in tests/ below the build folder.
-fs::path builtProgram(const std::string& relative)
-{
-    const fs::path program = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / relative;
-    if (!fs::exists(program))
-        ADD_FAILURE() << program << " is missing: build it first";
-    return program;
-}
-
-struct Finished {
-    int status = -1;
-    std::string out;  // UTF-8, as a terminal gets it
-    std::string err;
-
-    bool errSays(const std::string& utf8) const { return err.find(utf8) != std::string::npos; }
-    bool outSays(const std::string& utf8) const { return out.find(utf8) != std::string::npos; }
-};
 
 std::string readFile(const fs::path& file)
 {
@@ -54,55 +30,7 @@ std::string readFile(const fs::path& file)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Runs program with arguments; environment entries set to nullopt are removed. Standard
-// output and error go to files, which are not terminals: progress comes as lines.
-Finished run(const fs::path& program, const std::vector<std::string>& arguments,
-             const std::map<std::string, std::optional<std::string>>& environment = {})
-{
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e) {
-        const std::string entry = *e;
-        if (!environment.contains(entry.substr(0, entry.find('='))))
-            env.push_back(entry);
-    }
-    for (const auto& [name, value] : environment)
-        if (value)
-            env.push_back(name + "=" + *value);
-
-    std::vector<std::string> argv{program.string()};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    // Null-terminated, as exec wants them.
-    const auto pointers = [](std::vector<std::string>& texts) {
-        std::vector<char*> out(texts.size() + 1, nullptr);
-        std::transform(texts.begin(), texts.end(), out.begin(), [](std::string& t) { return t.data(); });
-        return out;
-    };
-    auto argp = pointers(argv);
-    auto envp = pointers(env);
-
-    test::TempDir capture;
-    posix_spawn_file_actions_t files;
-    posix_spawn_file_actions_init(&files);
-    posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, capture.file("out").c_str(), O_WRONLY | O_CREAT, 0600);
-    posix_spawn_file_actions_addopen(&files, STDERR_FILENO, capture.file("err").c_str(), O_WRONLY | O_CREAT, 0600);
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, argp[0], &files, nullptr, argp.data(), envp.data());
-    posix_spawn_file_actions_destroy(&files);
-    Finished finished;
-    if (spawned != 0) {
-        ADD_FAILURE() << "cannot start " << program;
-        return finished;
-    }
-    int wstatus = 0;
-    waitpid(pid, &wstatus, 0);
-    finished.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-    finished.out = readFile(capture.file("out"));
-    finished.err = readFile(capture.file("err"));
-    return finished;
-}
-
-Finished batch(const std::vector<std::string>& arguments,
-               const std::map<std::string, std::optional<std::string>>& environment = {})
+Finished batch(const std::vector<std::string>& arguments, const test::EnvironmentChanges& environment = {})
 {
     return run(builtProgram("kalvora-envio-batch"), arguments, environment);
 }
@@ -271,6 +199,20 @@ TEST_F(BatchRun, ARunThatStopsExitsTwo)
     EXPECT_EQ(flags(site.source("S01")), "N");
 }
 
+// Sent flags that the source does not store are no success: the entries stay pending.
+TEST_F(BatchRun, SentFlagsTheSourceRefusesToStoreExitTwo)
+{
+    const std::string source = sourceWithAccounts(1, "S01", "Sucursal Norte", 2, today);
+    test::CompanyRows(source).refuseSentFlags();
+
+    const Finished f = batch(line());
+    EXPECT_EQ(f.status, 2) << f.err;
+    EXPECT_TRUE(f.errSays("No se pudo guardar en la compañía de origen Sucursal Norte (S01)")) << f.err;
+    EXPECT_TRUE(f.errSays("marcas rechazadas")) << f.err;
+    EXPECT_FALSE(f.outSays("Resumen")) << f.out;
+    EXPECT_EQ(flags(source), "NN");
+}
+
 // Sign-in is the server's own authentication, so this goes through the real server.
 TEST(BatchServer, ThePasswordComesFromKalvoraPasswordAndAWrongOneStopsTheRun)
 {
@@ -283,7 +225,7 @@ TEST(BatchServer, ThePasswordComesFromKalvoraPasswordAndAWrongOneStopsTheRun)
     test::shareWithServer(dir.path() + "/datos");
     test::createServerDatabase(dir.path() + "/datos/general.fdb", general);
     const std::vector<std::string> arguments{test::serverLocation(dir.path()), user.name(), "-", "DES"};
-    const std::map<std::string, std::optional<std::string>> noClientDefaults{{"ISC_USER", std::nullopt},
+    const test::EnvironmentChanges noClientDefaults{{"ISC_USER", std::nullopt},
                                                                               {"ISC_PASSWORD", std::nullopt}};
 
     auto environment = noClientDefaults;

@@ -13,13 +13,14 @@ TEST(Selection, PrefixesJoinTheDateRangeAndTheOrderWithoutABlank)
     EXPECT_EQ(selectionText({2026, 12, 1}, {2026, 12, 31}, {"CE", "FAC"}),
               kPending +
                   " and audi_fecha >= '2026-12-01' and audi_fecha <= '2026-12-31' and ((substring(audi_cod from 1 for "
-                  "2) = 'CE') or (substring(audi_cod from 1 for 3) = 'FAC'))order by audi_fecha, audi_hora");
+                  "2) = 'CE') or (substring(audi_cod from 1 for 3) = 'FAC'))order by audi_fecha, audi_hora, audi_id");
 }
 
 TEST(Selection, WithoutPrefixesEveryCodeIsTaken)
 {
     EXPECT_EQ(selectionText({2026, 2, 3}, {2026, 2, 3}, {}),
-              kPending + " and audi_fecha >= '2026-02-03' and audi_fecha <= '2026-02-03'order by audi_fecha, audi_hora");
+              kPending +
+                  " and audi_fecha >= '2026-02-03' and audi_fecha <= '2026-02-03'order by audi_fecha, audi_hora, audi_id");
 }
 
 TEST(Selection, PrefixesAreDataEvenWithQuotesOrEmpty)

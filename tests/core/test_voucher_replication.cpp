@@ -181,6 +181,59 @@ TEST_F(VoucherReplication, RefusedWritesLeaveNoPartOfTheNewCopy)
     EXPECT_TRUE(lines().rows.empty()) << "no line is tried after a refused header";
 }
 
+// A destination without the unique key on type, prefix and number may hold a voucher twice.
+// Replacing or deleting it removes every copy with its lines, with the lines' foreign key or
+// without it, and leaves the other vouchers alone.
+class DuplicateVouchers : public VoucherReplication,
+                          public ::testing::WithParamInterface<std::tuple<std::string, bool>> {
+protected:
+    void dropConstraint(const std::string& type, const std::string& table)
+    {
+        const std::string name = destinationRows("select trim(rdb$constraint_name) from rdb$relation_constraints"
+                                                 " where rdb$constraint_type = '" + type +
+                                                 "' and rdb$relation_name = '" + table + "'")
+                                     .rows.at(0)[0]
+                                     .asText();
+        destination.execute("ALTER TABLE " + table + " DROP CONSTRAINT " + name);
+    }
+};
+
+TEST_P(DuplicateVouchers, EveryCopyGoesWithItsLines)
+{
+    const auto& [oper, withForeignKey] = GetParam();
+    dropConstraint("UNIQUE", "COMPROBANTE_ENCABEZADO");
+    if (!withForeignKey)
+        dropConstraint("FOREIGN KEY", "COMPROBANTE_DETALLE");
+    for (int consec : {100, 101})
+        destination.voucher(Voucher{.consec = consec, .lines = {VoucherLine{.item = 1}, VoucherLine{.item = 2}}});
+    destination.voucher(Voucher{.consec = 200, .numero = "000002", .lines = {VoucherLine{.item = 1}}});
+    source.voucher(Voucher{.consec = 5, .descripcion = "nueva", .lines = {VoucherLine{.item = 9}}});
+
+    EXPECT_NO_THROW(EXPECT_FALSE(transmit(test::voucherEntry(1, Voucher{.consec = 5}, oper))));
+
+    EXPECT_TRUE(destinationRows("select * from comprobante_detalle d where not exists (select 1 from"
+                                " comprobante_encabezado h where h.enco_consec = d.enco_consec)")
+                    .rows.empty())
+        << "no line is left without its header";
+    const fb::Rows left = destinationRows("select enco_consec from comprobante_encabezado order by enco_numero");
+    ASSERT_EQ(left.rows.size(), oper == "D" ? 1u : 2u);
+    EXPECT_EQ(left.rows.back()[0], Value(200));
+    EXPECT_EQ(destinationRows("select * from comprobante_detalle where enco_consec = 200").rows.size(), 1u);
+    if (oper == "M") {
+        const fb::Rows copied =
+            destinationRows("select deco_item from comprobante_detalle where enco_consec = " + left.rows[0][0].asText());
+        ASSERT_EQ(copied.rows.size(), 1u);
+        EXPECT_EQ(copied.rows[0][0], Value(9));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(CopyAndDeletion, DuplicateVouchers,
+                         ::testing::Combine(::testing::Values("M", "D"), ::testing::Bool()),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param) == "D" ? "Deletion" : "Copy") +
+                                    (std::get<1>(info.param) ? "WithForeignKey" : "WithoutForeignKey");
+                         });
+
 TEST_F(VoucherReplication, WithoutAKeyFromTheDestinationTheEntryFails)
 {
     destination.execute("ALTER PROCEDURE CAMBIE_ID_COMPROBA RETURNS (ID INTEGER) AS BEGIN IF (1 = 0) THEN SUSPEND; END");

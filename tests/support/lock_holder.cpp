@@ -65,6 +65,21 @@ bool awaitWaitingStatement(const std::string& location, const std::string& start
     return false;
 }
 
+bool awaitAttachmentsGone(const std::string& location, int processId, const fb::AttachParams& params)
+{
+    auto watcher = fb::Attachment::attach(location, params);
+    const std::string look =
+        "SELECT COUNT(*) FROM MON$ATTACHMENTS WHERE MON$REMOTE_PID = " + std::to_string(processId);
+    bool gone = false;
+    for (int i = 0; i < 100 && !gone; ++i) {
+        gone = scalar(*watcher, look) == 0;
+        if (!gone)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    watcher->detach();
+    return gone;
+}
+
 void cutAttachments(const std::string& location, const fb::AttachParams& params, std::int64_t spared)
 {
     auto admin = fb::Attachment::attach(location, params);

@@ -36,6 +36,10 @@ private:
 bool awaitWaitingStatement(const std::string& location, const std::string& start,
                            const fb::AttachParams& params = embeddedUser());
 
+// Waits up to ten seconds for the server to drop the attachments of a process that is gone
+// (by MON$REMOTE_PID); true when none is left.
+bool awaitAttachmentsGone(const std::string& location, int processId, const fb::AttachParams& params);
+
 // Ends every attachment to the database but the one doing it and `spared` (0 for none), as
 // an administrator's kill or a server going away does; their next call fails.
 void cutAttachments(const std::string& location, const fb::AttachParams& params, std::int64_t spared = 0);

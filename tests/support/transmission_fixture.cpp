@@ -75,6 +75,13 @@ void CompanyRows::insert(const std::string& table, const Columns& columns)
 
 void CompanyRows::execute(const std::string& sql) { attachment_->executeImmediate(sql); }
 
+void CompanyRows::refuseSentFlags()
+{
+    execute("CREATE EXCEPTION MARCAS_RECHAZADAS 'marcas rechazadas'");
+    execute("CREATE TRIGGER RECHAZAR_MARCAS ON TRANSACTION COMMIT AS BEGIN"
+            " IF (EXISTS(SELECT 1 FROM AUDITORIA WHERE AUDI_ENVIO = 'S')) THEN EXCEPTION MARCAS_RECHAZADAS; END");
+}
+
 void CompanyRows::voucher(const Voucher& v)
 {
     insert("COMPROBANTE_ENCABEZADO", {{"ENCO_CONSEC", v.consec},

@@ -105,6 +105,9 @@ public:
     void thirdParty(const ThirdParty& t);
     void audit(const AuditEntry& e);
     void setting(const schema::Setting& s, const std::string& value);
+    // A commit trigger that refuses every transaction leaving an entry flagged sent, with the
+    // message "marcas rechazadas".
+    void refuseSentFlags();
     // A REPLICA_CONTA row and one REPLICA_CONTA_DETALLE row per prefix.
     void target(int id, const std::string& nombre, const std::string& servidor, const std::string& cod,
                 const std::vector<std::string>& prefixes = {});
