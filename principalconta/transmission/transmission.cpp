@@ -16,6 +16,9 @@
 #include "ui/errors.h"
 #include "ui/text.h"
 
+#include <cstdint>
+#include <vector>
+
 namespace kalvora {
 
 namespace {
@@ -94,14 +97,71 @@ std::string failureText(const Query& entry)
     return text + entry.field("AUDI_COD").asText();
 }
 
-// The flag stays in Trcia until the target is left.
-void markSent(Componentes& c)
+// The flags stay in Trcia until the target is left, so sending them in groups before that
+// stores the same as sending each at once, with a round trip per group instead of per entry.
+class SentFlags {
+public:
+    explicit SentFlags(Query& query) : query_(query) {}
+
+    void add(std::int64_t audiId)
+    {
+        ids_.push_back(audiId);
+        if (ids_.size() == kGroup)
+            send();
+    }
+
+    void send()
+    {
+        if (ids_.empty())
+            return;
+        std::string condition = ids_.size() == 1 ? " = " + std::to_string(ids_.front()) : " in (";
+        for (std::size_t i = 0; ids_.size() > 1 && i < ids_.size(); ++i)
+            condition += std::to_string(ids_[i]) + (i + 1 < ids_.size() ? ", " : ")");
+        ids_.clear();
+        query_.close();
+        query_.clearSql();
+        query_.addSql("UPDATE AUDITORIA SET AUDI_ENVIO = 'S' where AUDI_ID" + condition);
+        query_.execSql();
+    }
+
+private:
+    static constexpr std::size_t kGroup = 100;
+    Query& query_;
+    std::vector<std::int64_t> ids_;
+};
+
+// The whole count first, in the same transaction, so that the bar knows its maximum; the
+// entries themselves are then read as the run goes, never held all at once.
+int pendingCount(Query& query, const std::string& selection)
 {
-    c.QCopia.close();
-    c.QCopia.clearSql();
-    c.QCopia.addSql("UPDATE AUDITORIA SET AUDI_ENVIO = 'S' where AUDI_ID = " +
-                    std::to_string(c.QAuditor.field("AUDI_ID").asInteger()));
-    c.QCopia.execSql();
+    openSource(query, "select count(*) from (" + selection + ")");
+    const int count = int(query.field(0).asInteger());
+    query.close();
+    return count;
+}
+
+void transmitEntries(RunContext& run, Progress& progress, SentFlags& sent, TransmissionSummary& summary)
+{
+    Componentes& c = run.c;
+    while (!c.QAuditor.eof()) {
+        const Query& entry = c.QAuditor;
+        archivo_auditoria(run.dialogs, entry.field("AUDI_ID").asText(), entry.field("TIDO_COD").asText(),
+                          entry.field("AUDI_COD").asText());
+        run.entryFailed = false;
+        progress.step();
+        dispatch(run);
+        if (run.entryFailed) {
+            ++summary.failed;
+            const std::string text = failureText(entry);
+            archivo_errores(run.dialogs, c.usuario_replica, text);
+            if (!run.dialogs.ask(text + ". Continuar?"))
+                c.QAuditor.last();
+        } else {
+            sent.add(entry.field("AUDI_ID").asInteger());
+            ++summary.transmitted;
+        }
+        c.QAuditor.next();
+    }
 }
 
 // Leaving a target commits its sent flags. When that fails they are lost, so the run stops:
@@ -128,28 +188,25 @@ void transmitTarget(RunContext& run, Progress& progress, const Date& desde, cons
     connectSource(c);
     progress.setCaption(ansi("Transmitiendo información de ") + c.Creplicac.field("RPCO_NOMBRE").asText());
 
-    openSource(c.QAuditor, selectionText(desde, hasta, targetPrefixes(c.CReplicadet)));
-    c.QAuditor.fetchAll();
-    progress.reset(int(c.QAuditor.recordCount()));
+    const std::string selection = selectionText(desde, hasta, targetPrefixes(c.CReplicadet));
+    progress.reset(pendingCount(c.QCopia, selection));
+    c.QAuditor.close();
+    c.QAuditor.clearSql();
+    c.QAuditor.addSql(selection);
+    c.QAuditor.openForward();
 
-    while (!c.QAuditor.eof()) {
-        const Query& entry = c.QAuditor;
-        archivo_auditoria(run.dialogs, entry.field("AUDI_ID").asText(), entry.field("TIDO_COD").asText(),
-                          entry.field("AUDI_COD").asText());
-        run.entryFailed = false;
-        progress.step();
-        dispatch(run);
-        if (run.entryFailed) {
-            ++summary.failed;
-            const std::string text = failureText(entry);
-            archivo_errores(run.dialogs, c.usuario_replica, text);
-            if (!run.dialogs.ask(text + ". Continuar?"))
-                c.QAuditor.last();
-        } else {
-            markSent(c);
-            ++summary.transmitted;
+    SentFlags sent(c.QCopia);
+    try {
+        transmitEntries(run, progress, sent, summary);
+        sent.send();
+    } catch (...) {
+        // A run that stops keeps the flags of the entries it finished, as it did when each
+        // was sent at once; if the source is gone, they go with its transaction anyway.
+        try {
+            sent.send();
+        } catch (const Error&) {
         }
-        c.QAuditor.next();
+        throw;
     }
     c.QAuditor.close();
     commitSentFlags(run);

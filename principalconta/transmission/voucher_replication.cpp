@@ -104,7 +104,8 @@ void copyLines(RunContext& run, std::int64_t key, const std::string& iddoc)
     Componentes& c = run.c;
     const std::string destinationKey = std::to_string(key);
     try {
-        openDestination(c.CDestino, "SELECT * FROM COMPROBANTE_DETALLE WHERE ENCO_CONSEC = " + destinationKey);
+        // The key is new: the destination has no lines under it.
+        openEmptyDestination(c.CDestino, "SELECT * FROM COMPROBANTE_DETALLE WHERE ENCO_CONSEC = " + destinationKey);
         openSource(c.QCopiadet, "select * from comprobante_detalle where enco_consec = " + iddoc);
         while (!c.QCopiadet.eof() && !run.entryFailed) {
             c.CDestino.insert();
@@ -145,7 +146,8 @@ void replicar_comprobante(RunContext& run)
                                                  c.QCopia.field(kPosNumero).asText());
 
     openDestination(c.CDestino, probeText(voucher));
-    if (!c.CDestino.isEmpty()) {
+    const bool existed = !c.CDestino.isEmpty();
+    if (existed) {
         if (findProtected(run, c.CDestino))
             run.dialogs.message("Esta intentando modificar el comprobante " + describeProbe(c.CDestino));
         else
@@ -155,7 +157,11 @@ void replicar_comprobante(RunContext& run)
 
     // A locked voucher is still there: it is neither replaced nor copied a second time.
     std::int64_t key = 0;
-    openDestination(c.CDestino, "SELECT * FROM COMPROBANTE_ENCABEZADO WHERE " + voucher);
+    const std::string header = "SELECT * FROM COMPROBANTE_ENCABEZADO WHERE " + voucher;
+    if (existed)
+        openDestination(c.CDestino, header);
+    else
+        openEmptyDestination(c.CDestino, header);
     const bool headerStored = c.CDestino.isEmpty() && insertHeader(run, key);
     c.CDestino.close();
     if (headerStored)
