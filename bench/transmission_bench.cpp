@@ -4,12 +4,16 @@
 // floor of any design that commits every row, as the run must) and one transaction for all
 // rows (the engine's limit). Prints rates, peak memory and the ratios of the run to both.
 //
-//   transmission_bench [--server | --forced-writes] [--vouchers N] [--lines L] [--accounts A]
-//                      [--third-parties T]
+//   transmission_bench [--server | --forced-writes | --delay-ms D] [--vouchers N] [--lines L]
+//                      [--accounts A] [--third-parties T] [--missing M]
 //
 // --server goes through the Firebird server on 127.0.0.1 as SYSDBA; otherwise everything is
 // opened with the embedded engine, on databases made without forced writes (a commit does
 // not wait for the disk) unless --forced-writes makes them as Firebird does by default.
+// --delay-ms goes through the server too, behind a relay that delays each direction by D ms
+// and counts round trips, printed per entry kind for the run and for the bare writes.
+// --missing adds M pending voucher entries whose voucher the source no longer has: each costs
+// the run a read and its sent flag, so they show what a backlog costs in memory.
 #include "ctrlaccesoconta/sign_in.h"
 #include "data/ddl.h"
 #include "data/locations.h"
@@ -19,6 +23,7 @@
 #include "principalconta/destination_company.h"
 #include "principalconta/transmission/transmission.h"
 #include "settings/clock.h"
+#include "support/relay.h"
 #include "support/server.h"
 #include "tools/bulk_rows.h"
 #include "ui/scripted_dialogs.h"
@@ -43,21 +48,28 @@ struct Sizes {
     int lines = 8;
     int accounts = 0;
     int thirdParties = 0;
-    int entries() const { return vouchers + accounts + thirdParties; }
+    int missing = 0;
+    int entries() const { return vouchers + accounts + thirdParties + missing; }
     int rows() const { return vouchers * (1 + lines) + accounts + thirdParties; }
 };
 
 // Where the databases live and how they are reached.
 class Site {
 public:
-    Site(bool server, bool forcedWrites) : server_(server), forcedWrites_(forcedWrites)
+    Site(bool server, bool forcedWrites, test::Relay* relay)
+        : server_(server), forcedWrites_(forcedWrites), relay_(relay)
     {
         if (server_)
             test::shareWithServer(dir_.path());
     }
 
     const std::string& root() const { return dir_.path(); }
-    std::string entry() const { return server_ ? test::serverLocation(root()) : root(); }
+    // How the program reaches the folder: through the relay when there is one.
+    std::string entry() const
+    {
+        return relay_ ? relay_->location(root()) : server_ ? test::serverLocation(root()) : root();
+    }
+    std::string reached(const std::string& path) const { return relay_ ? relay_->location(path) : path; }
     fb::AttachParams credentials() const
     {
         if (server_)
@@ -68,15 +80,18 @@ public:
     }
     std::string password() const { return server_ ? test::sysdbaPassword() : "masterkey"; }
 
+    // Both return where the bench itself fills the database, bypassing the relay.
     std::string createGeneral() const
     {
-        return create(generalDatabaseLocation(root()), generalDatabaseLocation(entry()), ddl::generalDatabase());
+        return create(generalDatabaseLocation(root()), generalDatabaseLocation(root()), ddl::generalDatabase());
     }
     std::string createCompany(const std::string& code) const
     {
-        return create(companyDatabaseLocation(root(), code), companyDatabaseLocation(entry(), code),
+        return create(companyDatabaseLocation(root(), code), companyDatabaseLocation(root(), code),
                       ddl::companyDatabase());
     }
+    // Where the program reaches a company: through the relay when there is one.
+    std::string company(const std::string& code) const { return companyDatabaseLocation(entry(), code); }
 
 private:
     // The server creates the file, in folders it may write.
@@ -91,11 +106,13 @@ private:
         }
         for (auto f = folder; f.string().size() > root().size(); f = f.parent_path())
             test::shareWithServer(f.string());
-        return test::createServerDatabase(path, statements);
+        test::createServerDatabase(path, statements);
+        return test::serverLocation(path);
     }
 
     bool server_;
     bool forcedWrites_;
+    test::Relay* relay_;
     test::TempDir dir_;
 };
 
@@ -147,6 +164,8 @@ void fillSource(const Site& site, const std::string& location, const Sizes& size
                                         {"TERC_ACTIVO", 1}});
         audit(schema::kTidoTercero, 0, nit, "");
     }
+    for (int m = 1; m <= sizes.missing; ++m)
+        audit(schema::kTidoComprobante, 1'000'000'000 + m, "FV" + std::to_string(m), "FAV");
     for (int v = 1; v <= sizes.vouchers; ++v) {
         char numero[12];
         std::snprintf(numero, sizeof numero, "%06d", v);
@@ -205,9 +224,16 @@ std::string insertText(const std::string& table, std::size_t columns)
 // read-committed transactions as the destination connection runs them: one transaction per
 // row, or one for all. The source is read in chunks of vouchers so that the bench holds
 // little; only the writes are timed.
-double writeBare(const Site& site, const std::string& location, const std::string& source, const Sizes& sizes,
-                 bool transactionPerRow)
+struct BareWrites {
+    double seconds = 0;
+    std::map<std::string, std::uint64_t> roundTrips;  // by table
+    std::map<std::string, double> tableSeconds;
+};
+
+BareWrites writeBare(const Site& site, const std::string& location, const std::string& source, const Sizes& sizes,
+                     bool transactionPerRow, const test::Relay* relay)
 {
+    BareWrites out;
     constexpr int kChunk = 500;
     constexpr std::int64_t kKeyOffset = 100000;
     auto reader = fb::Attachment::attach(source, site.credentials());
@@ -234,6 +260,7 @@ double writeBare(const Site& site, const std::string& location, const std::strin
                 row[schema::kPosCero] = Value(0);
         }
         const auto start = Clock::now();
+        const std::uint64_t trips = relay ? relay->roundTrips() : 0;
         auto& insert = inserts[table];
         for (const auto& row : rows.rows) {
             if (transactionPerRow) {
@@ -249,6 +276,8 @@ double writeBare(const Site& site, const std::string& location, const std::strin
             }
         }
         spent += Clock::now() - start;
+        out.tableSeconds[table] += std::chrono::duration<double>(Clock::now() - start).count();
+        out.roundTrips[table] += (relay ? relay->roundTrips() : 0) - trips;
     };
 
     copy(schema::kCuentas, "select * from cuentas");
@@ -268,8 +297,27 @@ double writeBare(const Site& site, const std::string& location, const std::strin
     readTr.commit();
     writer->detach();
     reader->detach();
-    return std::chrono::duration<double>(spent).count();
+    out.seconds = std::chrono::duration<double>(spent).count();
+    return out;
 }
+
+// Reads the relay's count as the run takes up each entry, so that each entry's round trips
+// (its replication, its sent flag, the next entry's journal line) are known by its kind.
+class CountingProgress : public NoProgress {
+public:
+    explicit CountingProgress(const test::Relay* relay) : relay_(relay) {}
+    void step() override { mark(); }
+    void mark()
+    {
+        marks.push_back(relay_ ? relay_->roundTrips() : 0);
+        times.push_back(Clock::now());
+    }
+    std::vector<std::uint64_t> marks;
+    std::vector<Clock::time_point> times;
+
+private:
+    const test::Relay* relay_;
+};
 
 long peakKilobytes()
 {
@@ -294,27 +342,35 @@ int main(int argc, char** argv)
 {
     bool server = false;
     bool forcedWrites = false;
+    int delayMs = -1;
     for (int i = 1; i < argc; ++i) {
         server = server || std::string(argv[i]) == "--server";
         forcedWrites = forcedWrites || std::string(argv[i]) == "--forced-writes";
+        if (std::string(argv[i]) == "--delay-ms" && i + 1 < argc)
+            delayMs = std::atoi(argv[i + 1]);
     }
+    const bool relayed = delayMs >= 0;
     // About a minute of run on the machine described in docs/PERFORMANCE.md: the server costs
-    // a round trip per call, and a forced write waits for the disk at every commit.
-    Sizes sizes = server         ? Sizes{1200, 8, 30, 30}
+    // a round trip per call, a forced write waits for the disk at every commit, and at a
+    // distance every round trip costs twice the delay.
+    Sizes sizes = relayed        ? Sizes{20, 8, 20, 20}
+                  : server       ? Sizes{1200, 8, 30, 30}
                   : forcedWrites ? Sizes{6000, 8, 100, 100}
                                  : Sizes{30000, 8, 500, 500};
     const auto usage = [] {
-        std::fprintf(stderr, "usage: transmission_bench [--server | --forced-writes] [--vouchers N] [--lines L]"
-                             " [--accounts A] [--third-parties T]\n");
+        std::fprintf(stderr, "usage: transmission_bench [--server | --forced-writes | --delay-ms D] [--vouchers N]"
+                             " [--lines L] [--accounts A] [--third-parties T] [--missing M]\n");
         return 64;
     };
-    if (server && forcedWrites)
+    if (int(server) + int(forcedWrites) + int(relayed) > 1)
         return usage();  // the server makes its databases with its own forced writes
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         if (option == "--server" || option == "--forced-writes")
             continue;
-        if (i + 1 < argc && option == "--vouchers")
+        if (i + 1 < argc && option == "--delay-ms")
+            ++i;
+        else if (i + 1 < argc && option == "--vouchers")
             sizes.vouchers = positive(argv[++i]);
         else if (i + 1 < argc && option == "--lines")
             sizes.lines = positive(argv[++i]);
@@ -322,12 +378,17 @@ int main(int argc, char** argv)
             sizes.accounts = positive(argv[++i]);
         else if (i + 1 < argc && option == "--third-parties")
             sizes.thirdParties = positive(argv[++i]);
+        else if (i + 1 < argc && option == "--missing")
+            sizes.missing = positive(argv[++i]);
         else
             return usage();
     }
 
     try {
-        const Site site(server, forcedWrites);
+        std::unique_ptr<test::Relay> relay;
+        if (relayed)
+            relay = std::make_unique<test::Relay>(delayMs);
+        const Site site(server || relayed, forcedWrites, relay.get());
         const Date today = now().date;
         const std::string registry = site.root() + "/kalvora.reg";
         std::ofstream(registry, std::ios::binary)
@@ -339,49 +400,92 @@ int main(int argc, char** argv)
         site.createGeneral();
         const std::string source = site.createCompany("ORI");
         const std::string destination = site.createCompany("DES");
-        const std::string floor = site.createCompany("PIS");
-        const std::string limit = site.createCompany("LIM");
+        site.createCompany("PIS");
+        site.createCompany("LIM");
         fillSource(site, source, sizes, today);
         fillDestination(site, destination, "ORI");
 
         // The run, from "Enviar" to the commit of the sent flags.
         ScriptedDialogs dialogs;
-        NoProgress progress;
+        CountingProgress progress(relay.get());
         double runSeconds = 0;
         TransmissionSummary summary;
+        std::uint64_t runTrips = 0;
         {
             Componentes c;
             ConfigurarProviders(c, dialogs);
             SignIn(c).attempt({site.entry(), "SYSDBA", site.password()});
             DestinationCompany(c).AdvGlowButton2Click("DES");
+            const std::uint64_t before = relay ? relay->roundTrips() : 0;
             const auto start = Clock::now();
             summary = SpeedButton1Click(c, dialogs, progress, "DES", today, today);
             c.DbCia.disconnect();
             runSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+            progress.mark();
+            runTrips = (relay ? relay->roundTrips() : 0) - before;
         }
         const long runPeak = peakKilobytes();
         if (summary.transmitted != sizes.entries() || summary.failed != 0)
             throw std::runtime_error("the run did not transmit every entry: " + std::to_string(summary.transmitted) +
                                      " sent, " + std::to_string(summary.failed) + " failed");
 
-        const double floorSeconds = writeBare(site, floor, source, sizes, true);
-        const double limitSeconds = writeBare(site, limit, source, sizes, false);
+        const BareWrites floor = writeBare(site, site.company("PIS"), source, sizes, true, relay.get());
+        const BareWrites limit = writeBare(site, site.company("LIM"), source, sizes, false, relay.get());
 
-        std::printf("engine                       %s\n", server         ? "server on 127.0.0.1"
+        std::printf("engine                       %s\n", relayed        ? "server on 127.0.0.1, through the relay"
+                                                         : server       ? "server on 127.0.0.1"
                                                          : forcedWrites ? "embedded, forced writes"
                                                                         : "embedded, no forced writes");
-        std::printf("entries                      %d (%d vouchers of %d lines, %d accounts, %d third parties)\n",
-                    sizes.entries(), sizes.vouchers, sizes.lines, sizes.accounts, sizes.thirdParties);
+        if (relayed)
+            std::printf("delay each way               %d ms\n", delayMs);
+        std::printf("entries                      %d (%d vouchers of %d lines, %d accounts, %d third parties, "
+                    "%d without source)\n",
+                    sizes.entries(), sizes.vouchers, sizes.lines, sizes.accounts, sizes.thirdParties, sizes.missing);
         std::printf("destination rows             %d\n", sizes.rows());
         std::printf("other boxes than completion  %zu\n", dialogs.events().size() - 1);
         std::printf("run                          %8.2f s  %8.1f entries/s  %8.1f rows/s\n", runSeconds,
                     sizes.entries() / runSeconds, sizes.rows() / runSeconds);
-        std::printf("floor (1 transaction/row)    %8.2f s  %8s            %8.1f rows/s\n", floorSeconds, "",
-                    sizes.rows() / floorSeconds);
-        std::printf("limit (1 transaction)        %8.2f s  %8s            %8.1f rows/s\n", limitSeconds, "",
-                    sizes.rows() / limitSeconds);
-        std::printf("run / floor                  %8.2f\n", runSeconds / floorSeconds);
-        std::printf("run / limit                  %8.2f\n", runSeconds / limitSeconds);
+        std::printf("floor (1 transaction/row)    %8.2f s  %8s            %8.1f rows/s\n", floor.seconds, "",
+                    sizes.rows() / floor.seconds);
+        std::printf("limit (1 transaction)        %8.2f s  %8s            %8.1f rows/s\n", limit.seconds, "",
+                    sizes.rows() / limit.seconds);
+        std::printf("run / floor                  %8.2f\n", runSeconds / floor.seconds);
+        std::printf("run / limit                  %8.2f\n", runSeconds / limit.seconds);
+        if (relay) {
+            // Entries are taken up in the order they were written: accounts, third parties,
+            // missing vouchers, vouchers. Each one's trips run from its step to the next.
+            const auto& m = progress.marks;
+            const auto& t = progress.times;
+            struct Kind {
+                const char* name;
+                int first;
+                int count;
+                std::vector<std::string> tables;  // what the floor writes for these entries
+            };
+            const Kind kinds[] = {
+                {"voucher", sizes.accounts + sizes.thirdParties + sizes.missing, sizes.vouchers,
+                 {schema::kComprobanteEncabezado, schema::kComprobanteDetalle}},
+                {"account", 0, sizes.accounts, {schema::kCuentas}},
+                {"third party", sizes.accounts, sizes.thirdParties, {schema::kTerceros}},
+            };
+            std::printf("round trips in the run       %llu (%.2f per entry)\n", (unsigned long long)runTrips,
+                        double(runTrips) / sizes.entries());
+            for (const Kind& k : kinds) {
+                if (k.count == 0)
+                    continue;
+                const auto end = std::size_t(k.first + k.count);
+                const double trips = double(m[end] - m[std::size_t(k.first)]) / k.count;
+                const double seconds = std::chrono::duration<double>(t[end] - t[std::size_t(k.first)]).count();
+                double floorTrips = 0;
+                double floorSeconds = 0;
+                for (std::size_t i = 0; i < k.tables.size(); ++i) {
+                    floorTrips += double(floor.roundTrips.at(k.tables[i])) / k.count;
+                    floorSeconds += floor.tableSeconds.at(k.tables[i]);
+                }
+                std::printf("%-12s round trips  run %6.2f  floor %6.2f   entries/s  run %7.2f  floor %7.2f\n", k.name,
+                            trips, floorTrips, k.count / seconds, k.count / floorSeconds);
+            }
+        }
         std::printf("peak memory after the run    %8.1f MiB\n", runPeak / 1024.0);
         std::printf("peak memory overall          %8.1f MiB\n", peakKilobytes() / 1024.0);
     } catch (const std::exception& e) {

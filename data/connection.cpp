@@ -176,8 +176,27 @@ void Query::open()
     eof_ = rows_.rows.empty();
 }
 
+void Query::openForward()
+{
+    if (open_)
+        return;
+    auto& tr = transaction_.ensureStarted();
+    forwardStatement_ = std::make_unique<fb::Statement>(connection_.attachment(), tr, sql_);
+    cursor_ = forwardStatement_->openCursor(tr);
+    rows_ = {forwardStatement_->columns(), {fb::Row()}};
+    open_ = true;
+    current_ = 0;
+    eof_ = !cursor_->fetch(rows_.rows.front());
+    if (eof_) {
+        rows_.rows.clear();
+        cursor_.reset();
+    }
+}
+
 void Query::close()
 {
+    cursor_.reset();
+    forwardStatement_.reset();
     open_ = false;
     rows_ = {};
     current_ = 0;
@@ -192,6 +211,13 @@ void Query::first()
 
 void Query::next()
 {
+    if (cursor_) {
+        if (!cursor_->fetch(rows_.rows.front())) {
+            cursor_.reset();
+            eof_ = true;
+        }
+        return;
+    }
     if (current_ + 1 < rows_.rows.size())
         ++current_;
     else
@@ -200,6 +226,7 @@ void Query::next()
 
 void Query::last()
 {
+    cursor_.reset();
     current_ = rows_.rows.empty() ? 0 : rows_.rows.size() - 1;
     eof_ = rows_.rows.empty();
 }
@@ -232,7 +259,8 @@ void Query::execSql()
     if (sql_.find_first_not_of(" \t\r\n") == std::string::npos)
         throw Error("Empty SQL Statement");
     auto& tr = transaction_.ensureStarted();
-    connection_.statement(tr, sql_).execute(tr);
+    BoundStatement bound = connection_.statement(tr, sql_);
+    bound.statement.run(tr, bound.params);
 }
 
 }  // namespace kalvora

@@ -99,6 +99,10 @@ public:
     // Runs the select inside the query's transaction (started when not active) and reads
     // every row into the buffer; the current row is the first.
     void open();
+    // Runs the select and holds only its current row: next() takes the following one from
+    // the batches the client fetches, so a long selection costs no more memory than a short
+    // one. recordCount() is not known then; last() ends the reading.
+    void openForward();
     bool isOpen() const { return open_; }
     // Every row is read at open already; kept for the callers that ask for it.
     void fetchAll() {}
@@ -126,6 +130,9 @@ private:
     DirectTransaction& transaction_;
     std::string sql_;
     fb::Rows rows_;
+    // Prepared for this query alone, so that no other use of the text meets its open cursor.
+    std::unique_ptr<fb::Statement> forwardStatement_;
+    std::unique_ptr<fb::Cursor> cursor_;
     std::size_t current_ = 0;
     bool open_ = false;
     bool eof_ = true;

@@ -129,7 +129,57 @@ auto DestinationConnection::run(const std::string& sql, const std::vector<Value>
 
 fb::Rows DestinationConnection::select(const std::string& sql, const std::vector<Value>& params, bool mayWrite)
 {
+    if (mayWrite && !explicit_) {
+        if (fb::Transaction* tr = committing(writingReads_)) {
+            try {
+                return statements_.get(*attachment_, *tr, sql, params).fetchAll(*tr);
+            } catch (const Error&) {
+                endReader();
+                throw;
+            }
+        }
+    }
     return run(sql, params, !mayWrite, [](BoundStatement s, fb::Transaction& tr) { return s.fetchAll(tr); });
+}
+
+void DestinationConnection::executeCommitted(const std::string& sql, const std::vector<Value>& params)
+{
+    if (!explicit_) {
+        if (fb::Transaction* tr = committing(writes_)) {
+            try {
+                BoundStatement bound = statements_.get(*attachment_, *tr, sql, params);
+                bound.statement.run(*tr, bound.params);
+            } catch (const Error&) {
+                // The failed statement is undone; the next one starts afresh in case the
+                // transaction went with the connection.
+                endReader();
+                throw;
+            }
+            return;
+        }
+    }
+    run(sql, params, false, [](BoundStatement s, fb::Transaction& tr) {
+        s.statement.run(tr, s.params);
+        return 0;
+    });
+}
+
+std::vector<fb::Column> DestinationConnection::describe(const std::string& sql)
+{
+    return run(sql, {}, true, [](BoundStatement s, fb::Transaction&) { return s.statement.columns(); });
+}
+
+fb::Transaction* DestinationConnection::committing(std::unique_ptr<fb::Transaction>& kept)
+{
+    if (!readsHeld_ || options_.isolation != fb::TransactionOptions::Isolation::ReadCommitted)
+        return nullptr;
+    open();
+    if (!kept) {
+        fb::TransactionOptions options = options_;
+        options.autocommit = true;
+        kept = std::make_unique<fb::Transaction>(*attachment_, options);
+    }
+    return kept.get();
 }
 
 std::uint64_t DestinationConnection::execute(const std::string& sql, const std::vector<Value>& params)
@@ -145,13 +195,16 @@ void DestinationConnection::releaseReads()
 
 void DestinationConnection::endReader()
 {
-    if (!reader_)
-        return;
-    auto tr = std::move(reader_);
-    try {
-        tr->commit();
-    } catch (const Error&) {
-        // It only read; if the attachment is gone, so is the transaction.
+    // The kept transactions hold nothing uncommitted: they only read, or the server committed
+    // each of their statements. If the attachment is gone, so are they.
+    for (auto* kept : {&reader_, &writingReads_, &writes_}) {
+        if (!*kept)
+            continue;
+        auto tr = std::move(*kept);
+        try {
+            tr->commit();
+        } catch (const Error&) {
+        }
     }
 }
 

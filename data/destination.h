@@ -34,10 +34,18 @@ public:
     // selectable procedure handing out keys, for one).
     fb::Rows select(const std::string& sql, const std::vector<Value>& params = {}, bool mayWrite = true);
     std::uint64_t execute(const std::string& sql, const std::vector<Value>& params = {});
+    // A statement committed by itself as soon as it succeeds, without its row count. While
+    // reads are held under read committed, it runs in a transaction kept for such statements,
+    // which the server commits after each one: no round trip to start or end one.
+    void executeCommitted(const std::string& sql, const std::vector<Value>& params = {});
+    // The columns of a select, from its prepared statement; nothing is run.
+    std::vector<fb::Column> describe(const std::string& sql);
 
     // While held, the read-only selects share one read-committed transaction instead of
     // starting and committing one each; they see the same commits. Repeatable read keeps
-    // one transaction per select, so that each still sees the latest commits.
+    // one transaction per select, so that each still sees the latest commits. Selects that
+    // may write (a procedure handing out keys) get a kept transaction of their own that the
+    // server commits after each one, apart from the one of executeCommitted.
     void holdReads() { readsHeld_ = true; }
     void releaseReads();
 
@@ -63,6 +71,9 @@ private:
     // Read from the parameters when they change, not at every statement.
     fb::TransactionOptions readOptions() const;
     void endReader();
+    // The kept transactions that commit by themselves: those of the selects that may write
+    // and of executeCommitted. Null when the reads are not held.
+    fb::Transaction* committing(std::unique_ptr<fb::Transaction>& kept);
     template <typename F>
     auto run(const std::string& sql, const std::vector<Value>& params, bool readOnly, F&& body);
 
@@ -71,6 +82,8 @@ private:
     std::unique_ptr<fb::Attachment> attachment_;
     std::unique_ptr<fb::Transaction> explicit_;
     std::unique_ptr<fb::Transaction> reader_;
+    std::unique_ptr<fb::Transaction> writingReads_;
+    std::unique_ptr<fb::Transaction> writes_;
     std::unique_ptr<fb::Transaction> reservation_;
     bool readsHeld_ = false;
     bool locationChosen_ = false;

@@ -95,6 +95,8 @@ std::vector<unsigned char> buildTpb(const TransactionOptions& options)
         tpb->insertTag(&st, isc_tpb_concurrency);
     }
     tpb->insertTag(&st, options.waitOnLocks ? isc_tpb_wait : isc_tpb_nowait);
+    if (options.autocommit)
+        tpb->insertTag(&st, isc_tpb_autocommit);
     for (const auto& table : options.protectedWrite) {
         tpb->insertString(&st, isc_tpb_lock_write, table.c_str());
         tpb->insertTag(&st, isc_tpb_protected);
@@ -382,7 +384,9 @@ Statement::Slot Statement::slotFor(unsigned index, const Value& value) const
                     else
                         return x.bytes.size();
                 }();
-                if (declared.type == SQL_BLOB)
+                // A value that fits a text parameter goes with the statement (the server
+                // makes the BLOB of the same bytes); a longer one is written in segments first.
+                if (declared.type == SQL_BLOB && size > 32765)
                     slot = {SQL_BLOB, unsigned(sizeof(ISC_QUAD)), 0};
                 else
                     text(size);
@@ -566,6 +570,72 @@ Rows Statement::fetchAll(Transaction& tr, const std::vector<Value>& params)
     }
     return out;
 }
+
+void Statement::run(Transaction& tr, const std::vector<Value>& params)
+{
+    try {
+        Input input = bindInput(tr, params);
+        Status st;
+        stmt_->execute(&st, tr.get(), input.meta, input.buffer.data(), nullptr, nullptr);
+    } catch (const FbException& e) {
+        rethrow(e);
+    }
+}
+
+std::unique_ptr<Cursor> Statement::openCursor(Transaction& tr, const std::vector<Value>& params)
+{
+    try {
+        Input input = bindInput(tr, params);
+        Status st;
+        return std::make_unique<Cursor>(*this, tr,
+                                        stmt_->openCursor(&st, tr.get(), input.meta, input.buffer.data(), out_, 0));
+    } catch (const FbException& e) {
+        rethrow(e);
+    }
+}
+
+// ---------------------------------------------------------------------------- Cursor
+
+Cursor::Cursor(Statement& statement, Transaction& tr, Firebird::IResultSet* results)
+    : statement_(statement), tr_(tr), results_(results)
+{
+    try {
+        Status st;
+        buffer_.resize(statement_.out_->getMessageLength(&st));
+    } catch (const FbException& e) {
+        results_->release();
+        rethrow(e);
+    }
+}
+
+Cursor::~Cursor()
+{
+    try {
+        Status st;
+        results_->close(&st);
+    } catch (const FbException&) {
+        // Its transaction or attachment has ended already, and the cursor with it.
+        results_->release();
+    }
+}
+
+bool Cursor::fetch(Row& row)
+{
+    try {
+        Status st;
+        if (results_->fetchNext(&st, buffer_.data()) != Firebird::IStatus::RESULT_OK)
+            return false;
+        row.clear();
+        row.reserve(statement_.columns_.size());
+        for (unsigned i = 0; i < statement_.columns_.size(); ++i)
+            row.push_back(statement_.readColumn(tr_, buffer_.data(), i));
+        return true;
+    } catch (const FbException& e) {
+        rethrow(e);
+    }
+}
+
+// ---------------------------------------------------------------------------- Statement
 
 std::uint64_t Statement::execute(Transaction& tr, const std::vector<Value>& params)
 {

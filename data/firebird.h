@@ -51,12 +51,16 @@ struct TransactionOptions {
     bool waitOnLocks = true;
     // A read-only read-committed transaction costs the server no write at its end.
     bool readOnly = false;
+    // The server commits (retaining) after every statement that changed something, so a
+    // statement costs no round trip to start or end a transaction of its own.
+    bool autocommit = false;
     // Tables reserved at the start for protected write: until this transaction ends, others
     // may read them but neither write them nor reserve them so.
     std::vector<std::string> protectedWrite{};
 };
 
 class Attachment;
+class Cursor;
 
 class Transaction {
 public:
@@ -91,8 +95,14 @@ public:
     Rows fetchAll(Transaction& tr, const std::vector<Value>& params = {});
     // Runs a statement without result set; returns the rows it affected.
     std::uint64_t execute(Transaction& tr, const std::vector<Value>& params = {});
+    // The same without asking for the rows affected, which costs a round trip of its own.
+    void run(Transaction& tr, const std::vector<Value>& params = {});
+    // Runs a select whose rows are read one at a time (the client fetches them in batches).
+    // The cursor must go before the statement and the transaction.
+    std::unique_ptr<Cursor> openCursor(Transaction& tr, const std::vector<Value>& params = {});
 
 private:
+    friend class Cursor;
     struct Input;
     struct Slot {
         unsigned type;
@@ -120,6 +130,23 @@ private:
     InputLayout inputLayout_;
     std::size_t paramCount_ = 0;
     bool hasCursor_ = false;
+};
+
+class Cursor {
+public:
+    Cursor(Statement& statement, Transaction& tr, Firebird::IResultSet* results);
+    ~Cursor();
+    Cursor(const Cursor&) = delete;
+    Cursor& operator=(const Cursor&) = delete;
+
+    // The next row into row; false at the end.
+    bool fetch(Row& row);
+
+private:
+    Statement& statement_;
+    Transaction& tr_;
+    Firebird::IResultSet* results_;
+    std::vector<unsigned char> buffer_;
 };
 
 class Attachment {

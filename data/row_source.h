@@ -14,6 +14,10 @@ public:
     // transaction that can.
     virtual fb::Rows read(const std::string& sql, const std::vector<Value>& params, bool mayWrite) = 0;
     virtual std::uint64_t execute(const std::string& sql, const std::vector<Value>& params) = 0;
+    // A statement whose row count nobody needs (it costs a round trip at a distance).
+    virtual void executeCommitted(const std::string& sql, const std::vector<Value>& params) { execute(sql, params); }
+    // The columns a select yields, without running it.
+    virtual std::vector<fb::Column> describe(const std::string& sql) = 0;
     // The connection whose explicit transaction an apply uses; null when writes are not possible.
     virtual DestinationConnection* destination() = 0;
 
@@ -41,6 +45,11 @@ public:
     {
         return connection_.execute(sql, params);
     }
+    void executeCommitted(const std::string& sql, const std::vector<Value>& params) override
+    {
+        connection_.executeCommitted(sql, params);
+    }
+    std::vector<fb::Column> describe(const std::string& sql) override { return connection_.describe(sql); }
     DestinationConnection* destination() override { return &connection_; }
 
 private:
@@ -62,6 +71,11 @@ public:
     {
         auto& tr = transaction_.ensureStarted();
         return connection_.statement(tr, sql, params).execute(tr);
+    }
+    std::vector<fb::Column> describe(const std::string& sql) override
+    {
+        auto& tr = transaction_.ensureStarted();
+        return connection_.statement(tr, sql).statement.columns();
     }
     DestinationConnection* destination() override { return nullptr; }
 

@@ -190,10 +190,14 @@ void RowStore::runHook(const DataErrorHook& hook, const std::function<void()>& o
 
 // ---------------------------------------------------------------------------- open / close
 
-void RowStore::open()
+void RowStore::open() { openWith(false); }
+
+void RowStore::openEmpty() { openWith(true); }
+
+void RowStore::openWith(bool describeOnly)
 {
     if (parent_) {
-        parent_->open();
+        parent_->openWith(describeOnly);
         return;
     }
     if (active())
@@ -201,7 +205,11 @@ void RowStore::open()
     if (!commandText_.empty() && !provider_.acceptsCommandText)
         throw Error("CommandText changes are not allowed");
     const std::string sql = commandText_.empty() ? queryText_ : commandText_;
-    fb::Rows result = source_->read(sql, {}, provider_.queryMayWrite);
+    fb::Rows result;
+    if (describeOnly)
+        result.columns = source_->describe(sql);
+    else
+        result = source_->read(sql, {}, provider_.queryMayWrite);
 
     Impl fresh;
     std::vector<int> columnOf;
@@ -704,6 +712,8 @@ struct RowStore::Applier {
     int maxErrors;
     int errors = 0;
     int workingMax;
+    // The apply is this one insert, committed by itself as it is written.
+    bool alone = false;
     bool stopped = false;
     std::vector<const Record*> stored;
 
@@ -732,6 +742,11 @@ struct RowStore::Applier {
                     buildStatement(quoted, rowsOf.impl_->fields, change, DestinationConnection::quoteChar());
                 if (!statement)
                     return true;
+                // An insert stores one row or fails: its row count tells nothing.
+                if (alone) {
+                    db.executeCommitted(statement->text, statement->params);
+                    return true;
+                }
                 const auto affected = db.execute(statement->text, statement->params);
                 if (affected == 1)
                     return true;
@@ -802,9 +817,11 @@ int RowStore::applyUpdates(int maxErrors)
     const std::string nestedTable = nested_ ? tableFromCommandText(nested_->queryText_) : std::string();
 
     const bool started = !db->inTransaction();
-    if (started)
+    const bool alone = started && log.size() == 1 && !log.front().deleted &&
+                       log.front().record->status == Record::Status::Inserted && !log.front().record->hasNestedChanges();
+    if (started && !alone)
         db->startTransaction();
-    Applier applier{*this, *db, maxErrors, 0, maxErrors, false, {}};
+    Applier applier{*this, *db, maxErrors, 0, maxErrors, alone, false, {}};
 
     auto writeNested = [&](Record& master) {
         std::vector<std::pair<Record*, UpdateKind>> changes;
@@ -915,7 +932,7 @@ void RowStore::execute()
     if (!commandText_.empty() && !provider_.acceptsCommandText)
         throw Error("CommandText changes are not allowed");
     impl_->lastSent = commandText_;
-    source_->execute(commandText_, {});
+    source_->executeCommitted(commandText_, {});
 }
 
 }  // namespace kalvora

@@ -66,6 +66,9 @@ public:
     const std::string& commandText() const { return commandText_; }
 
     void open();
+    // Opens with the fields the command text yields and no rows, without running it: for a
+    // store that only inserts. The statement is prepared once per attachment.
+    void openEmpty();
     void close();
     bool active() const { return state_ != State::Inactive; }
     State state() const { return state_; }
@@ -125,6 +128,7 @@ private:
 
     void requireActive() const;
     void notify();
+    void openWith(bool describeOnly);
     // The rows this store shows: its own, or the nested rows of the master's current row.
     std::vector<Record>* rows() const;
     std::vector<Record>* deletedRows() const;

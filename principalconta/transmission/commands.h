@@ -23,6 +23,15 @@ inline void openDestination(RowStore& store, const std::string& text)
     store.open();
 }
 
+// A store that only inserts: the fields of the text, no rows, nothing read from the
+// destination (its rows would be dropped unseen anyway).
+inline void openEmptyDestination(RowStore& store, const std::string& text)
+{
+    store.close();
+    store.setCommandText(text);
+    store.openEmpty();
+}
+
 // A statement on the destination, committed when this returns.
 inline void executeDestination(RowStore& store, const std::string& text)
 {

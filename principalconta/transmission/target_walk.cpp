@@ -7,6 +7,20 @@
 
 namespace kalvora {
 
+namespace {
+
+// The whole count first, in the same transaction, so that the bar knows its maximum; the
+// entries themselves are then read as the run goes, never held all at once.
+int pendingCount(Query& query, const std::string& selection)
+{
+    openSource(query, "select count(*) from (" + selection + ")");
+    const int count = int(query.field(0).asInteger());
+    query.close();
+    return count;
+}
+
+}  // namespace
+
 int walkTargets(RunContext& run, Progress& progress, const std::string& captionStart, const Date& desde,
                 const Date& hasta, EntryHandler& handler)
 {
@@ -17,9 +31,12 @@ int walkTargets(RunContext& run, Progress& progress, const std::string& captionS
         progress.setCaption(captionStart + c.Creplicac.field("RPCO_NOMBRE").asText());
         handler.startTarget(run);
 
-        openSource(c.QAuditor, selectionText(desde, hasta, targetPrefixes(c.CReplicadet)));
-        c.QAuditor.fetchAll();
-        progress.reset(int(c.QAuditor.recordCount()));
+        const std::string selection = selectionText(desde, hasta, targetPrefixes(c.CReplicadet));
+        progress.reset(pendingCount(c.QCopia, selection));
+        c.QAuditor.close();
+        c.QAuditor.clearSql();
+        c.QAuditor.addSql(selection);
+        c.QAuditor.openForward();
         while (!c.QAuditor.eof()) {
             if (!handler.entry(run))
                 c.QAuditor.last();

@@ -11,6 +11,9 @@
 #include "ui/errors.h"
 #include "ui/text.h"
 
+#include <cstdint>
+#include <vector>
+
 namespace kalvora {
 
 namespace {
@@ -51,15 +54,38 @@ std::string failureText(const Query& entry)
     return text + entry.field("AUDI_COD").asText();
 }
 
-// The flag stays in Trcia until the target is left.
-void markSent(Componentes& c)
-{
-    c.QCopia.close();
-    c.QCopia.clearSql();
-    c.QCopia.addSql("UPDATE AUDITORIA SET AUDI_ENVIO = 'S' where AUDI_ID = " +
-                    std::to_string(c.QAuditor.field("AUDI_ID").asInteger()));
-    c.QCopia.execSql();
-}
+// The flags stay in Trcia until the target is left, so sending them in groups before that
+// stores the same as sending each at once, with a round trip per group instead of per entry.
+class SentFlags {
+public:
+    explicit SentFlags(Query& query) : query_(query) {}
+
+    void add(std::int64_t audiId)
+    {
+        ids_.push_back(audiId);
+        if (ids_.size() == kGroup)
+            send();
+    }
+
+    void send()
+    {
+        if (ids_.empty())
+            return;
+        std::string condition = ids_.size() == 1 ? " = " + std::to_string(ids_.front()) : " in (";
+        for (std::size_t i = 0; ids_.size() > 1 && i < ids_.size(); ++i)
+            condition += std::to_string(ids_[i]) + (i + 1 < ids_.size() ? ", " : ")");
+        ids_.clear();
+        query_.close();
+        query_.clearSql();
+        query_.addSql("UPDATE AUDITORIA SET AUDI_ENVIO = 'S' where AUDI_ID" + condition);
+        query_.execSql();
+    }
+
+private:
+    static constexpr std::size_t kGroup = 100;
+    Query& query_;
+    std::vector<std::int64_t> ids_;
+};
 
 // Leaving a target commits its sent flags. When that fails they are lost, so the run stops:
 // its entries stay pending for the next run and are not reported as sent.
@@ -82,7 +108,10 @@ void commitSentFlags(RunContext& run)
 // when the target is left.
 class TransmitHandler : public EntryHandler {
 public:
-    TransmitHandler(Progress& progress, TransmissionSummary& summary) : progress_(progress), summary_(summary) {}
+    TransmitHandler(Componentes& c, Progress& progress, TransmissionSummary& summary)
+        : sent_(c.QCopia), progress_(progress), summary_(summary)
+    {
+    }
 
     void startTarget(RunContext&) override {}
 
@@ -96,7 +125,7 @@ public:
         progress_.step();
         dispatch(run);
         if (!run.entryFailed) {
-            markSent(c);
+            sent_.add(entry.field("AUDI_ID").asInteger());
             ++summary_.transmitted;
             return true;
         }
@@ -106,9 +135,24 @@ public:
         return run.dialogs.ask(text + ". Continuar?");
     }
 
-    void finishTarget(RunContext& run) override { commitSentFlags(run); }
+    void finishTarget(RunContext& run) override
+    {
+        sent_.send();
+        commitSentFlags(run);
+    }
+
+    // A run that stops keeps the flags of the entries it finished, as it did when each was
+    // sent at once; if the source is gone, they go with its transaction anyway.
+    void keepFinishedFlags() noexcept
+    {
+        try {
+            sent_.send();
+        } catch (...) {
+        }
+    }
 
 private:
+    SentFlags sent_;
     Progress& progress_;
     TransmissionSummary& summary_;
 };
@@ -133,8 +177,13 @@ TransmissionSummary SpeedButton1Click(Componentes& c, Dialogs& dialogs, Progress
 
         RunContext run{c, dialogs};
         readRunSettings(run);
-        TransmitHandler handler(progress, summary);
-        summary.targets = walkTargets(run, progress, ansi("Transmitiendo información de "), desde, hasta, handler);
+        TransmitHandler handler(c, progress, summary);
+        try {
+            summary.targets = walkTargets(run, progress, ansi("Transmitiendo información de "), desde, hasta, handler);
+        } catch (...) {
+            handler.keepFinishedFlags();
+            throw;
+        }
     }
 
     progress.hide();

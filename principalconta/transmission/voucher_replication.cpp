@@ -109,7 +109,8 @@ void copyLines(RunContext& run, std::int64_t key, const std::string& iddoc)
     Componentes& c = run.c;
     const std::string destinationKey = std::to_string(key);
     try {
-        openDestination(c.CDestino, "SELECT * FROM COMPROBANTE_DETALLE WHERE ENCO_CONSEC = " + destinationKey);
+        // The key is new: the destination has no lines under it.
+        openEmptyDestination(c.CDestino, "SELECT * FROM COMPROBANTE_DETALLE WHERE ENCO_CONSEC = " + destinationKey);
         openSource(c.QCopiadet, "select * from comprobante_detalle where enco_consec = " + iddoc);
         while (!c.QCopiadet.eof() && !run.entryFailed) {
             c.CDestino.insert();
@@ -175,9 +176,14 @@ void replicar_comprobante(RunContext& run)
         deleteVoucher(c.CDestino, "delete FROM COMPROBANTE_DETALLE WHERE ENCO_CONSEC = ",
                       "delete FROM COMPROBANTE_ENCABEZADO WHERE " + plan.condition);
 
-    // A locked voucher is still there: it is neither replaced nor copied a second time.
+    // A locked voucher is still there: it is neither replaced nor copied a second time. A
+    // voucher the probe showed missing is not read again.
     std::int64_t key = 0;
-    openDestination(c.CDestino, "SELECT * FROM COMPROBANTE_ENCABEZADO WHERE " + plan.condition);
+    const std::string header = "SELECT * FROM COMPROBANTE_ENCABEZADO WHERE " + plan.condition;
+    if (plan.action == VoucherPlan::Action::Copy)
+        openEmptyDestination(c.CDestino, header);
+    else
+        openDestination(c.CDestino, header);
     const bool headerStored = c.CDestino.isEmpty() && insertHeader(run, key);
     c.CDestino.close();
     if (headerStored)

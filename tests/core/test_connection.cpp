@@ -90,6 +90,34 @@ TEST_F(DirectConnectionTest, QueryReadsRowsByNameAndPosition)
     EXPECT_THROW(q.field("NO_SUCH"), Error);
 }
 
+// A forward query holds one row; flags written as it goes, in its transaction, neither
+// disturb the rows still to come nor get lost when the connection closes it.
+TEST_F(DirectConnectionTest, ForwardQueryReadsEveryRowInOrderBesideUpdates)
+{
+    test::execute(location, {"EXECUTE BLOCK AS DECLARE I INTEGER = 1; BEGIN WHILE (I <= 2500) DO BEGIN"
+                             " INSERT INTO AUDITORIA (AUDI_ID, AUDI_ENVIO) VALUES (:I, 'N'); I = I + 1; END END"});
+    Connection c;
+    connectTo(c);
+    DirectTransaction tr(c);
+    Query q(c, tr);
+    Query flag(c, tr);
+    q.addSql("select * from auditoria where audi_envio = 'N' order by audi_id desc");
+    q.openForward();
+    EXPECT_EQ(q.recordCount(), 1u) << "only the current row is held";
+    int expected = 2500;
+    for (; !q.eof() && expected > 2000; q.next(), --expected) {
+        ASSERT_EQ(q.field("AUDI_ID").asInteger(), expected);
+        flag.clearSql();
+        flag.addSql("UPDATE AUDITORIA SET AUDI_ENVIO = 'S' where AUDI_ID = " + std::to_string(expected));
+        flag.execSql();
+    }
+    q.last();
+    q.next();
+    EXPECT_TRUE(q.eof()) << "last() ends the reading";
+    c.disconnect();
+    EXPECT_EQ(test::query(location, "select count(*) from auditoria where audi_envio = 'S'").rows[0][0].asInteger(), 500);
+}
+
 TEST_F(DirectConnectionTest, NavigationOverEmptyAndFullResults)
 {
     test::execute(location, {"INSERT INTO AUDITORIA (AUDI_ID) VALUES (1)", "INSERT INTO AUDITORIA (AUDI_ID) VALUES (2)",

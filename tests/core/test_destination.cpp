@@ -82,6 +82,31 @@ TEST_F(DestinationTest, StatementsOutsideATransactionCommitAtOnce)
     EXPECT_FALSE(envio.inTransaction());
 }
 
+// While reads are held, such statements share a transaction the server commits after each
+// one: each is visible to others at once, a failed one leaves nothing, and BLOB bytes sent
+// with the statement arrive as they were, whatever their length.
+TEST_F(DestinationTest, CommittedStatementsAreVisibleAtOnceAndKeepBlobBytes)
+{
+    test::execute(location, {"CREATE TABLE B (ID INTEGER NOT NULL PRIMARY KEY, D BLOB SUB_TYPE 0, N BLOB SUB_TYPE 1)"});
+    std::string every;
+    for (int i = 0; i < 256; ++i)
+        every += char(i);
+    const std::string longer(70000, 'x');
+    const HeldReads reads(envio);
+    for (const auto& [id, bytes] : std::vector<std::pair<int, std::string>>{{1, every}, {2, ""}, {3, longer}}) {
+        SCOPED_TRACE(id);
+        envio.executeCommitted("INSERT INTO B (ID, D, N) VALUES (?, ?, ?)", {id, BlobBytes{bytes}, BlobBytes{bytes}});
+        const auto stored = test::query(location, "select d, n from b where id = " + std::to_string(id));
+        ASSERT_EQ(stored.rows.size(), 1u) << "committed when it returns";
+        EXPECT_EQ(std::get<BlobBytes>(stored.rows[0][0].storage()).bytes, bytes);
+        EXPECT_EQ(std::get<BlobBytes>(stored.rows[0][1].storage()).bytes, bytes);
+    }
+    EXPECT_THROW(envio.executeCommitted("INSERT INTO B (ID) VALUES (?)", {1}), DatabaseError);
+    envio.executeCommitted("INSERT INTO B (ID) VALUES (?)", {4});
+    EXPECT_EQ(test::query(location, "select count(*) from b").rows[0][0].asInteger(), 4);
+    EXPECT_FALSE(envio.inTransaction());
+}
+
 TEST_F(DestinationTest, ExplicitTransactionCommitsOrRollsBackAsAWhole)
 {
     envio.startTransaction();
