@@ -105,6 +105,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries come from dpkg-shlibdeps; Qt finds no display without its platform plugins.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# The toolkit's own buttons and calendars read Spanish with Qt's translations.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 # Server entries without a host open the databases with the embedded engine.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "firebird3.0-server-core")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA

@@ -19,11 +19,19 @@ install_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
 }
 
+# ccache, where the machine has it, makes a rebuild in a fresh clone cheap; paths below the
+# clone count as relative, so another clone of the same sources hits the same cache.
+COMPILER_LAUNCHER=()
+if command -v ccache >/dev/null; then
+    COMPILER_LAUNCHER=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    export CCACHE_BASEDIR="$PWD"
+fi
+
 # build DIR [cmake options...]
 build() {
     local dir=$1; shift
     say "Building in $dir"
-    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${COMPILER_LAUNCHER[@]}" "$@" >/dev/null
     cmake --build "$dir" -j"$(nproc)"
 }
 
@@ -69,7 +77,7 @@ build_targets() {
     shift 2
     say "Building in $dir: $*"
     # shellcheck disable=SC2086  # the options are words
-    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo $options >/dev/null
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${COMPILER_LAUNCHER[@]}" $options >/dev/null
     cmake --build "$dir" -j"$(nproc)" --target "$@"
 }
 

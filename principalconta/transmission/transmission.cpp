@@ -166,13 +166,15 @@ TransmissionSummary SpeedButton1Click(Componentes& c, Dialogs& dialogs, Progress
     if (!mayStart(dialogs, companiaDestino, desde, hasta))
         return summary;
     {
+        // Shown first, so that an error on the way stops the run with the panel where it arose.
+        progress.show();
         // Released before the closing message, which may wait long for a user.
         const RunGuard guard(c.DBEnvio);
         if (!guard.held()) {
+            progress.hide();
             dialogs.message(alreadyRunning(companiaDestino));
             return summary;
         }
-        progress.show();
         const HeldReads reads(c.DBEnvio);
 
         RunContext run{c, dialogs};
