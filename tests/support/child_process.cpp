@@ -1,22 +1,17 @@
 #include "support/child_process.h"
 
+#include <gtest/gtest.h>
+
+#ifdef _WIN32
 #include "support/temp_dir.h"
 
-#include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <fstream>
 #include <iterator>
-
-#ifdef _WIN32
-#include <windows.h>
 #else
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char** environ;
+#include "support/background_process.h"
 #endif
 
 namespace kalvora::test {
@@ -25,13 +20,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
+#ifdef _WIN32
+
 std::string readFile(const fs::path& file)
 {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
-
-#ifdef _WIN32
 
 std::wstring wide(const std::string& utf8)
 {
@@ -125,47 +120,6 @@ int spawnAndWait(const fs::path& program, const std::vector<std::string>& argume
     return int(status);
 }
 
-#else
-
-// Null-terminated, as exec wants them.
-std::vector<char*> pointers(std::vector<std::string>& texts)
-{
-    std::vector<char*> out(texts.size() + 1, nullptr);
-    std::transform(texts.begin(), texts.end(), out.begin(), [](std::string& t) { return t.data(); });
-    return out;
-}
-
-int spawnAndWait(const fs::path& program, const std::vector<std::string>& arguments,
-                 const EnvironmentChanges& environment, const TempDir& capture)
-{
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e) {
-        const std::string entry = *e;
-        if (!environment.contains(entry.substr(0, entry.find('='))))
-            env.push_back(entry);
-    }
-    for (const auto& [name, value] : environment)
-        if (value)
-            env.push_back(name + "=" + *value);
-    std::vector<std::string> argv{program.string()};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    auto argp = pointers(argv);
-    auto envp = pointers(env);
-
-    posix_spawn_file_actions_t files;
-    posix_spawn_file_actions_init(&files);
-    posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, capture.file("out").c_str(), O_WRONLY | O_CREAT, 0600);
-    posix_spawn_file_actions_addopen(&files, STDERR_FILENO, capture.file("err").c_str(), O_WRONLY | O_CREAT, 0600);
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, argp[0], &files, nullptr, argp.data(), envp.data());
-    posix_spawn_file_actions_destroy(&files);
-    if (spawned != 0)
-        return -1;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 #endif
 
 }  // namespace
@@ -173,6 +127,10 @@ int spawnAndWait(const fs::path& program, const std::vector<std::string>& argume
 Finished runProgram(const fs::path& program, const std::vector<std::string>& arguments,
                     const EnvironmentChanges& environment)
 {
+#ifndef _WIN32
+    ChildProcess child(program, arguments, environment);
+    return *child.wait();
+#else
     TempDir capture;
     Finished finished;
     finished.status = spawnAndWait(program, arguments, environment, capture);
@@ -181,6 +139,7 @@ Finished runProgram(const fs::path& program, const std::vector<std::string>& arg
     finished.out = readFile(capture.file("out"));
     finished.err = readFile(capture.file("err"));
     return finished;
+#endif
 }
 
 fs::path currentProgram()
