@@ -21,25 +21,6 @@ std::int64_t power10(int n)
     return p;
 }
 
-// Rounds half away from zero when dropping decimals; nothing when the result passes 64 bits.
-std::optional<std::int64_t> rescale(const Scaled& s, int scale)
-{
-    if (s.scale == scale)
-        return s.value;
-    if (s.scale < scale) {
-        const std::int64_t div = power10(scale - s.scale);
-        const std::int64_t q = s.value / div;
-        const std::int64_t r = s.value % div;
-        if (2 * (r < 0 ? -r : r) >= div)
-            return q + (s.value < 0 ? -1 : 1);
-        return q;
-    }
-    std::int64_t out = 0;
-    if (__builtin_mul_overflow(s.value, power10(s.scale - scale), &out))
-        return std::nullopt;
-    return out;
-}
-
 // The nearest whole number; nothing for one beyond 64 bits, or no number at all.
 std::optional<std::int64_t> rounded(double d)
 {
@@ -94,6 +75,25 @@ double parseDouble(const std::string& text)
 }
 
 }  // namespace
+
+std::optional<std::int64_t> rescale(const Scaled& s, int scale)
+{
+    if (s.scale == scale)
+        return s.value;
+    if (s.scale < scale) {
+        const std::int64_t div = power10(scale - s.scale);
+        const std::int64_t q = s.value / div;
+        const std::int64_t r = s.value % div;
+        if (2 * (r < 0 ? -r : r) >= div)
+            return q + (s.value < 0 ? -1 : 1);
+        return q;
+    }
+    std::int64_t out = 0;
+    if (__builtin_mul_overflow(s.value, power10(s.scale - scale), &out))
+        return std::nullopt;
+    return out;
+}
+
 
 std::string Value::asText() const
 {

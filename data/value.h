@@ -3,6 +3,7 @@
 #include "data/calendar.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <variant>
 
@@ -14,6 +15,10 @@ struct Scaled {
     int scale = 0;
     bool operator==(const Scaled&) const = default;
 };
+
+// s at another scale, rounded half away from zero when decimals go, as the server stores
+// it; nothing when the result passes 64 bits.
+std::optional<std::int64_t> rescale(const Scaled& s, int scale);
 
 // BLOB contents, read whole.
 struct BlobBytes {

@@ -10,14 +10,6 @@ namespace kalvora {
 
 namespace {
 
-std::int64_t power10(int n)
-{
-    std::int64_t p = 1;
-    while (n-- > 0)
-        p *= 10;
-    return p;
-}
-
 // The decimal at the column's scale, rounded half away from zero as the server stores it.
 std::optional<std::int64_t> atScale(const Value& value, int scale)
 {
@@ -28,18 +20,7 @@ std::optional<std::int64_t> atScale(const Value& value, int scale)
         s = {*whole, 0};
     else
         return std::nullopt;
-    if (-s.scale == scale)
-        return s.value;
-    if (-s.scale < scale) {
-        std::int64_t out = 0;
-        if (__builtin_mul_overflow(s.value, power10(scale + s.scale), &out))
-            return std::nullopt;
-        return out;
-    }
-    const std::int64_t div = power10(-s.scale - scale);
-    const std::int64_t q = s.value / div;
-    const std::int64_t r = s.value % div;
-    return 2 * (r < 0 ? -r : r) >= div ? q + (s.value < 0 ? -1 : 1) : q;
+    return rescale(s, -scale);
 }
 
 std::string_view trimmedRight(std::string_view text) { return text.substr(0, text.find_last_not_of(' ') + 1); }
