@@ -1,6 +1,6 @@
 #include "ctrlaccesoconta/error_messages.h"
 
-#include "ui/text.h"
+#include "base/text.h"
 
 #include <string_view>
 

@@ -1,8 +1,8 @@
 #include "data/client_library.h"
 
 #ifdef _WIN32
-#include "ui/errors.h"
-#include "ui/text.h"
+#include "base/errors.h"
+#include "base/text.h"
 
 #include <windows.h>
 #endif

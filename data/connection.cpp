@@ -1,6 +1,6 @@
 #include "data/connection.h"
 
-#include "ui/errors.h"
+#include "base/errors.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,7 +1,7 @@
 #include "data/destination.h"
 
-#include "ui/errors.h"
-#include "ui/text.h"
+#include "base/errors.h"
+#include "base/text.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,8 +1,8 @@
 #include "data/firebird.h"
 
 #include "data/client_library.h"
-#include "ui/errors.h"
-#include "ui/text.h"
+#include "base/errors.h"
+#include "base/text.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
 #include "data/resolver.h"
 
 #include "data/row_store.h"
-#include "ui/errors.h"
+#include "base/errors.h"
 
 #include <cctype>
 

@@ -1,7 +1,7 @@
 #include "data/row_store.h"
 
 #include "data/resolver.h"
-#include "ui/errors.h"
+#include "base/errors.h"
 
 #include <algorithm>
 #include <cctype>

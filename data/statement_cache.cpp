@@ -1,7 +1,7 @@
 #include "data/statement_cache.h"
 
 #include "data/literal_lifting.h"
-#include "ui/errors.h"
+#include "base/errors.h"
 
 namespace kalvora {
 

@@ -2,7 +2,7 @@
 
 #include "settings/picture.h"
 #include "settings/regional_formats.h"
-#include "ui/errors.h"
+#include "base/errors.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 // A column value as it crosses between Firebird and the program. Text stays bytes.
-#include "data/calendar.h"
+#include "base/calendar.h"
 
 #include <cstdint>
 #include <optional>

@@ -3,7 +3,7 @@
 #include "ctrlaccesoconta/error_messages.h"
 #include "fuzz/check.h"
 #include "ui/scripted_dialogs.h"
-#include "ui/text.h"
+#include "base/text.h"
 
 #include <cstdint>
 

@@ -7,7 +7,7 @@
 #include "fuzz/input.h"
 #include "fuzz/scratch.h"
 #include "principalconta/transmission/sql_text.h"
-#include "ui/errors.h"
+#include "base/errors.h"
 
 #include <cstdint>
 #include <optional>

@@ -8,7 +8,7 @@
 #include "settings/picture.h"
 #include "settings/regional_formats.h"
 #include "settings/registry_file.h"
-#include "ui/errors.h"
+#include "base/errors.h"
 #include "ui/scripted_dialogs.h"
 
 #include <cstdint>

@@ -2,12 +2,12 @@
 // whose codes are full of quotes, comment marks and odd bytes: the rows Firebird returns are
 // exactly the ones a plain C++ filter keeps, in date and time order. So no prefix can leave
 // its literal.
-#include "data/calendar.h"
+#include "base/calendar.h"
 #include "fuzz/check.h"
 #include "fuzz/input.h"
 #include "fuzz/scratch.h"
 #include "principalconta/transmission/selection.h"
-#include "ui/errors.h"
+#include "base/errors.h"
 
 #include <algorithm>
 #include <cstdint>

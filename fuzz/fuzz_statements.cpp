@@ -7,7 +7,7 @@
 #include "fuzz/check.h"
 #include "fuzz/input.h"
 #include "fuzz/scratch.h"
-#include "ui/errors.h"
+#include "base/errors.h"
 
 #include <algorithm>
 #include <cstdint>

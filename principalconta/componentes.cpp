@@ -1,6 +1,6 @@
 #include "principalconta/componentes.h"
 
-#include "ui/text.h"
+#include "base/text.h"
 
 namespace kalvora {
 

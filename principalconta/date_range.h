@@ -1,6 +1,6 @@
 #pragma once
 // The default range of registration dates: the whole current month.
-#include "data/calendar.h"
+#include "base/calendar.h"
 
 namespace kalvora {
 

@@ -1,6 +1,6 @@
 #pragma once
 // The one source of "now", so that tests can fix the time.
-#include "data/calendar.h"
+#include "base/calendar.h"
 
 #include <functional>
 

@@ -1,8 +1,8 @@
 #include "settings/installation.h"
 
 #include "settings/registry.h"
-#include "ui/errors.h"
-#include "ui/text.h"
+#include "base/errors.h"
+#include "base/text.h"
 
 namespace kalvora {
 

@@ -5,7 +5,7 @@
 // day and month names (ddd dddd MMM MMMM), y, yyy, yyyyy and the era (g gg). h and hh are
 // the hour of a 12-hour clock (12, 1 ... 11); tt is the designator of the hour's half of
 // the day, and t its first character.
-#include "data/calendar.h"
+#include "base/calendar.h"
 
 #include <optional>
 #include <string>

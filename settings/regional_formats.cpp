@@ -1,7 +1,7 @@
 #include "settings/regional_formats.h"
 
 #ifdef _WIN32
-#include "ui/text.h"
+#include "base/text.h"
 
 #include <windows.h>
 #else

@@ -2,7 +2,7 @@
 #include "app/batch/summary_line.h"
 #include "settings/clock.h"
 #include "tools/demo_site.h"
-#include "ui/text.h"
+#include "base/text.h"
 
 #include <exception>
 #include <fstream>

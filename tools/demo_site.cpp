@@ -7,8 +7,8 @@
 #include "principalconta/transmission/verify.h"
 #include "settings/picture.h"
 #include "tools/bulk_rows.h"
-#include "ui/errors.h"
-#include "ui/text.h"
+#include "base/errors.h"
+#include "base/text.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -2,7 +2,7 @@
 // The demo installation that ./run.sh transmits: a registry file, SERVIDORES.cfg and a
 // server tree with a destination company and two source companies full of pending entries,
 // all opened with the embedded engine.
-#include "data/calendar.h"
+#include "base/calendar.h"
 #include "principalconta/transmission/transmission.h"
 
 #include <string>

@@ -1,6 +1,6 @@
 #include "ui/console_dialogs.h"
 
-#include "ui/text.h"
+#include "base/text.h"
 
 #include <ostream>
 

@@ -1,6 +1,6 @@
 #include "ui/console_progress.h"
 
-#include "ui/text.h"
+#include "base/text.h"
 
 #include <algorithm>
 #include <ostream>

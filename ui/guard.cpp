@@ -1,7 +1,7 @@
 #include "ui/guard.h"
 
 #include "ctrlaccesoconta/error_messages.h"
-#include "ui/errors.h"
+#include "base/errors.h"
 
 #include <exception>
 

@@ -1,6 +1,6 @@
 #include "app/batch/command_line.h"
 
-#include "ui/text.h"
+#include "base/text.h"
 
 #include <algorithm>
 

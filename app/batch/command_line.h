@@ -2,7 +2,7 @@
 // The batch program's command line: the four arguments of the unattended run, the date
 // range and the answer to the per-entry question.
 #include "app/core/unattended.h"
-#include "data/calendar.h"
+#include "base/calendar.h"
 
 #include <optional>
 #include <stdexcept>

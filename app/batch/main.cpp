@@ -8,7 +8,7 @@
 #include "ui/console_dialogs.h"
 #include "ui/console_progress.h"
 #include "ui/guard.h"
-#include "ui/text.h"
+#include "base/text.h"
 
 #include <unistd.h>
 

@@ -1,6 +1,6 @@
 #include "app/batch/summary_line.h"
 
-#include "ui/text.h"
+#include "base/text.h"
 
 namespace kalvora::batch {
 

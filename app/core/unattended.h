@@ -1,7 +1,7 @@
 #pragma once
 // The unattended run: four command-line arguments sign in, connect the destination
 // company and transmit the entries of the current day, as a user would.
-#include "data/calendar.h"
+#include "base/calendar.h"
 
 #include <optional>
 #include <string>

@@ -1,6 +1,6 @@
 #include "principalconta/transmission/column_copy.h"
 
-#include "ui/errors.h"
+#include "base/errors.h"
 
 namespace kalvora {
 

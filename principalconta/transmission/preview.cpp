@@ -8,7 +8,7 @@
 #include "principalconta/transmission/run_steps.h"
 #include "principalconta/transmission/target_walk.h"
 #include "principalconta/transmission/voucher_replication.h"
-#include "ui/text.h"
+#include "base/text.h"
 
 #include <map>
 #include <set>

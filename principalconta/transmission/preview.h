@@ -1,7 +1,7 @@
 #pragma once
 // What "Enviar" would do with the same dates, without writing anything anywhere: for each
 // target, in run order, the entries its selection takes and what the run would make of each.
-#include "data/calendar.h"
+#include "base/calendar.h"
 #include "ui/dialogs.h"
 #include "ui/progress.h"
 

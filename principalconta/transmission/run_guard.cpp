@@ -1,6 +1,6 @@
 #include "principalconta/transmission/run_guard.h"
 
-#include "ui/errors.h"
+#include "base/errors.h"
 
 namespace kalvora {
 

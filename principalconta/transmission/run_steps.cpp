@@ -6,8 +6,8 @@
 #include "principalconta/transmission/sql_text.h"
 #include "settings/picture.h"
 #include "settings/regional_formats.h"
-#include "ui/errors.h"
-#include "ui/text.h"
+#include "base/errors.h"
+#include "base/text.h"
 
 namespace kalvora {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The steps that "Enviar", its preview and the verification share: the guard, the
 // destination's settings, and the way to each target's source company and its prefixes.
-#include "data/calendar.h"
+#include "base/calendar.h"
 #include "data/schema.h"
 #include "principalconta/transmission/run_context.h"
 #include "ui/progress.h"

@@ -1,6 +1,6 @@
 #pragma once
 // The select of one target's pending audit entries.
-#include "data/calendar.h"
+#include "base/calendar.h"
 
 #include <string>
 #include <vector>

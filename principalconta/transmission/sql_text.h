@@ -1,6 +1,6 @@
 #pragma once
 // Values written into the SQL texts the transmission builds by concatenation.
-#include "data/calendar.h"
+#include "base/calendar.h"
 
 #include <string>
 

@@ -2,7 +2,7 @@
 // The run's way through the targets: each target's source connected, its pending entries
 // selected and handed over one by one. "Enviar" transmits each entry; the preview only
 // reads what the run would do with it.
-#include "data/calendar.h"
+#include "base/calendar.h"
 #include "principalconta/transmission/run_context.h"
 #include "ui/progress.h"
 

@@ -8,8 +8,8 @@
 #include "principalconta/transmission/run_steps.h"
 #include "principalconta/transmission/target_walk.h"
 #include "principalconta/transmission/voucher_replication.h"
-#include "ui/errors.h"
-#include "ui/text.h"
+#include "base/errors.h"
+#include "base/text.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,6 +1,6 @@
 #pragma once
 // The run behind "Enviar": every pending audit entry of every replication target.
-#include "data/calendar.h"
+#include "base/calendar.h"
 #include "ui/dialogs.h"
 #include "ui/progress.h"
 #include <string>

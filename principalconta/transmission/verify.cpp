@@ -12,7 +12,7 @@
 #include "principalconta/transmission/selection.h"
 #include "principalconta/transmission/voucher_replication.h"
 #include "settings/installation.h"
-#include "ui/text.h"
+#include "base/text.h"
 
 #include <algorithm>
 #include <cstdio>

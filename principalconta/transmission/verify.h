@@ -2,7 +2,7 @@
 // Compares what each replication target's source holds with what the destination holds,
 // without writing to either: vouchers dated in the range, and the accounts and third
 // parties that the range's audit entries touched.
-#include "data/calendar.h"
+#include "base/calendar.h"
 #include "ui/dialogs.h"
 #include "ui/progress.h"
 

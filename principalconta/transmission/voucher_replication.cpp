@@ -6,7 +6,7 @@
 #include "principalconta/transmission/commands.h"
 #include "principalconta/transmission/lock_date.h"
 #include "principalconta/transmission/sql_text.h"
-#include "ui/errors.h"
+#include "base/errors.h"
 
 #include <vector>
 

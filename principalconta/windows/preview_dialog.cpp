@@ -3,7 +3,7 @@
 #include "principalconta/windows/report_grid.h"
 #include "ui/dialogs.h"
 #include "ui/qt/text.h"
-#include "ui/text.h"
+#include "base/text.h"
 
 #include <QFile>
 #include <QFileDialog>

@@ -7,7 +7,7 @@
 
 // moc cannot read the C++20 library headers behind the dates.
 #ifndef Q_MOC_RUN
-#include "data/calendar.h"
+#include "base/calendar.h"
 #endif
 
 #include <functional>

@@ -10,10 +10,10 @@
 #include "support/destination_contents.h"
 #include "support/scratch.h"
 #include "support/transmission_fixture.h"
-#include "ui/errors.h"
+#include "base/errors.h"
 #include "ui/guard.h"
 #include "ui/scripted_dialogs.h"
-#include "ui/text.h"
+#include "base/text.h"
 
 #include <gtest/gtest.h>
 

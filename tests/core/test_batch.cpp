@@ -6,7 +6,7 @@
 #include "support/scratch.h"
 #include "support/server.h"
 #include "support/transmission_fixture.h"
-#include "ui/text.h"
+#include "base/text.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include "data/row_source.h"
 #include "support/scratch.h"
-#include "ui/errors.h"
+#include "base/errors.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "data/locations.h"
 #include "data/parameters.h"
 #include "support/scratch.h"
-#include "ui/errors.h"
+#include "base/errors.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 #include "data/destination.h"
 #include "support/environment.h"
 #include "support/scratch.h"
-#include "ui/errors.h"
-#include "ui/text.h"
+#include "base/errors.h"
+#include "base/text.h"
 
 #include <gtest/gtest.h>
 

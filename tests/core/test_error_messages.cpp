@@ -1,8 +1,8 @@
 #include "ctrlaccesoconta/error_messages.h"
-#include "ui/errors.h"
+#include "base/errors.h"
 #include "ui/guard.h"
 #include "ui/scripted_dialogs.h"
-#include "ui/text.h"
+#include "base/text.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include "support/transmission_fixture.h"
 #include "ui/guard.h"
 #include "ui/scripted_dialogs.h"
-#include "ui/text.h"
+#include "base/text.h"
 
 #include <gtest/gtest.h>
 

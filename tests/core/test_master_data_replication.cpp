@@ -3,7 +3,7 @@
 #include "support/scratch.h"
 #include "support/transmission_fixture.h"
 #include "ui/scripted_dialogs.h"
-#include "ui/text.h"
+#include "base/text.h"
 
 #include <gtest/gtest.h>
 

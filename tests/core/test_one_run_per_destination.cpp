@@ -10,7 +10,7 @@
 #include "support/server.h"
 #include "support/transmission_fixture.h"
 #include "ui/scripted_dialogs.h"
-#include "ui/text.h"
+#include "base/text.h"
 
 #include <gtest/gtest.h>
 

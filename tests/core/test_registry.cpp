@@ -7,9 +7,9 @@
 #include "support/environment.h"
 #include "support/scoped_registry.h"
 #include "support/temp_dir.h"
-#include "ui/errors.h"
+#include "base/errors.h"
 #include "ui/scripted_dialogs.h"
-#include "ui/text.h"
+#include "base/text.h"
 
 #include <gtest/gtest.h>
 

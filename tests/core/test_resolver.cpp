@@ -1,6 +1,6 @@
 #include "data/resolver.h"
 #include "data/row_store.h"
-#include "ui/errors.h"
+#include "base/errors.h"
 
 #include <gtest/gtest.h>
 

@@ -4,9 +4,9 @@
 #include "principalconta/data_error_dialogs.h"
 #include "support/environment.h"
 #include "support/scratch.h"
-#include "ui/errors.h"
+#include "base/errors.h"
 #include "ui/scripted_dialogs.h"
-#include "ui/text.h"
+#include "base/text.h"
 
 #include <gtest/gtest.h>
 

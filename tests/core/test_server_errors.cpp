@@ -4,8 +4,8 @@
 #include "data/locations.h"
 #include "support/environment.h"
 #include "support/server.h"
-#include "ui/errors.h"
-#include "ui/text.h"
+#include "base/errors.h"
+#include "base/text.h"
 
 #include <gtest/gtest.h>
 

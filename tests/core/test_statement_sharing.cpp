@@ -4,7 +4,7 @@
 #include "data/destination.h"
 #include "data/literal_lifting.h"
 #include "support/scratch.h"
-#include "ui/errors.h"
+#include "base/errors.h"
 
 #include <gtest/gtest.h>
 

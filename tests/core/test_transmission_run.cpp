@@ -5,9 +5,9 @@
 #include "support/scratch.h"
 #include "support/server.h"
 #include "support/transmission_fixture.h"
-#include "ui/errors.h"
+#include "base/errors.h"
 #include "ui/scripted_dialogs.h"
-#include "ui/text.h"
+#include "base/text.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "support/consolidation.h"
 #include "support/transmission_fixture.h"
 #include "ui/scripted_dialogs.h"
-#include "ui/text.h"
+#include "base/text.h"
 
 #include <gtest/gtest.h>
 

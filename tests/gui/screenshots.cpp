@@ -7,7 +7,7 @@
 #include "settings/clock.h"
 #include "ui/qt/panel_progress.h"
 #include "ui/scripted_dialogs.h"
-#include "ui/text.h"
+#include "base/text.h"
 #include "window_site.h"
 
 #include <QApplication>

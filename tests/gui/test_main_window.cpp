@@ -9,7 +9,7 @@
 #include "principalconta/windows/row_store_model.h"
 #include "settings/clock.h"
 #include "ui/qt/text.h"
-#include "ui/text.h"
+#include "base/text.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

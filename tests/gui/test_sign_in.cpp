@@ -7,7 +7,7 @@
 #include "data/locations.h"
 #include "principalconta/windows/lookup_combo_box.h"
 #include "support/server.h"
-#include "ui/text.h"
+#include "base/text.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

@@ -4,7 +4,7 @@
 #include "principalconta/windows/data_grid.h"
 #include "principalconta/windows/navigator.h"
 #include "principalconta/windows/row_store_model.h"
-#include "ui/text.h"
+#include "base/text.h"
 
 #include <QApplication>
 #include <QLineEdit>

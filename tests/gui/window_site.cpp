@@ -1,7 +1,7 @@
 #include "window_site.h"
 
 #include "data/locations.h"
-#include "ui/text.h"
+#include "base/text.h"
 
 #include <fstream>
 

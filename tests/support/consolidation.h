@@ -8,7 +8,7 @@
 // CE000050 (in the destination) and of CE000077 (not there), and an entry whose voucher the
 // source has lost. Target 2 "Sucursal Sur" (S02, prefix FV): FV000001, and CE000100 that its
 // prefix leaves out. Everything dated kDay, the lock date 2026/12/05.
-#include "data/calendar.h"
+#include "base/calendar.h"
 #include "data/firebird.h"
 
 #include <string>

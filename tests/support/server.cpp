@@ -2,7 +2,7 @@
 
 #include "principalconta/transmission/sql_text.h"
 
-#include "ui/errors.h"
+#include "base/errors.h"
 
 #include <atomic>
 #include <cctype>

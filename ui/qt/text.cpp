@@ -1,6 +1,6 @@
 #include "ui/qt/text.h"
 
-#include "ui/text.h"
+#include "base/text.h"
 
 namespace kalvora {
 

@@ -1,4 +1,4 @@
-#include "ui/text.h"
+#include "base/text.h"
 
 #include <array>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "data/calendar.h"
+#include "base/calendar.h"
 
 #include <chrono>
 
