@@ -1,6 +1,6 @@
 #include "data/value.h"
 
-#include "settings/picture.h"
+#include "base/picture.h"
 #include "settings/regional_formats.h"
 #include "base/errors.h"
 

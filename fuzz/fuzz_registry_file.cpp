@@ -5,7 +5,7 @@
 #include "fuzz/input.h"
 #include "fuzz/scratch.h"
 #include "settings/installation.h"
-#include "settings/picture.h"
+#include "base/picture.h"
 #include "settings/regional_formats.h"
 #include "settings/registry_file.h"
 #include "base/errors.h"

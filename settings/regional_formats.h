@@ -1,6 +1,6 @@
 #pragma once
 // The user's date and time pictures, from the regional settings.
-#include "settings/picture.h"
+#include "base/picture.h"
 
 #include <string>
 

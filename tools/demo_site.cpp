@@ -5,7 +5,7 @@
 #include "data/schema.h"
 #include "principalconta/transmission/csv_line.h"
 #include "principalconta/transmission/verify.h"
-#include "settings/picture.h"
+#include "base/picture.h"
 #include "tools/bulk_rows.h"
 #include "base/errors.h"
 #include "base/text.h"

@@ -2,7 +2,7 @@
 
 #include "settings/clock.h"
 #include "settings/installation.h"
-#include "settings/picture.h"
+#include "base/picture.h"
 #include "settings/regional_formats.h"
 
 #include <cstdio>

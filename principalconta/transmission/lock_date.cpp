@@ -1,6 +1,6 @@
 #include "principalconta/transmission/lock_date.h"
 
-#include "settings/picture.h"
+#include "base/picture.h"
 
 #include <optional>
 

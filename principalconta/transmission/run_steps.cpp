@@ -4,7 +4,7 @@
 #include "principalconta/componentes.h"
 #include "principalconta/transmission/commands.h"
 #include "principalconta/transmission/sql_text.h"
-#include "settings/picture.h"
+#include "base/picture.h"
 #include "settings/regional_formats.h"
 #include "base/errors.h"
 #include "base/text.h"

@@ -1,6 +1,6 @@
 #include "principalconta/transmission/sql_text.h"
 
-#include "settings/picture.h"
+#include "base/picture.h"
 
 namespace kalvora {
 

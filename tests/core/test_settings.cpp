@@ -1,5 +1,5 @@
 #include "settings/clock.h"
-#include "settings/picture.h"
+#include "base/picture.h"
 #include "settings/registry_file.h"
 #include "settings/servers.h"
 #include "support/temp_dir.h"

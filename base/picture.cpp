@@ -1,4 +1,4 @@
-#include "settings/picture.h"
+#include "base/picture.h"
 
 #include <string_view>
 #include <vector>
