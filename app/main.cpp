@@ -1,7 +1,9 @@
 // kalvora-envio: the main window, and at its first activation the sign-in or, given four
 // arguments, the unattended run.
+#include "data/date_text.h"
 #include "principalconta/componentes.h"
 #include "principalconta/windows/tfprincipalconta.h"
+#include "settings/regional_formats.h"
 #include "ui/qt/message_boxes.h"
 #include "ui/qt/spanish.h"
 #include "ui/qt/text.h"
@@ -20,6 +22,7 @@ int main(int argc, char* argv[])
         return 0;
     }
     QApplication application(argc, argv);
+    const kalvora::ScopedDateText dateText(kalvora::regionalFormats);
     QApplication::setApplicationName(QStringLiteral("kalvora-envio"));
     QApplication::setDesktopFileName(QStringLiteral("kalvora-envio"));
     kalvora::loadSpanishTranslations(application);

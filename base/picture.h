@@ -22,6 +22,16 @@ struct TimeDesignators {
 std::string formatDate(const Date& date, const std::string& picture);
 std::string formatTime(const TimeOfDay& time, const std::string& picture, const TimeDesignators& designators);
 
+// The user's short date and long time pictures, with the designators of tt.
+struct RegionalFormats {
+    std::string shortDate = "yyyy/MM/dd";  // e.g. "dd/MM/yyyy"
+    std::string longTime = "HH:mm:ss";
+    TimeDesignators designators;
+
+    std::string date(const Date& d) const { return formatDate(d, shortDate); }
+    std::string time(const TimeOfDay& t) const { return formatTime(t, longTime, designators); }
+};
+
 // Reads text written with a date picture; surrounding blanks are ignored, day and month take
 // one or two digits, a year of one or two digits falls in 1930-2029. nullopt unless the text
 // matches the picture and names a real day of the years 1 to 9999.

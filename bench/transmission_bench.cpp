@@ -15,6 +15,7 @@
 // --missing adds M pending voucher entries whose voucher the source no longer has: each costs
 // the run a read and its sent flag, so they show what a backlog costs in memory.
 #include "ctrlaccesoconta/sign_in.h"
+#include "data/date_text.h"
 #include "data/ddl.h"
 #include "data/locations.h"
 #include "data/schema.h"
@@ -24,6 +25,7 @@
 #include "principalconta/transmission/transmission.h"
 #include "settings/clock.h"
 #include "support/relay.h"
+#include "settings/regional_formats.h"
 #include "support/server.h"
 #include "tools/bulk_rows.h"
 #include "ui/scripted_dialogs.h"
@@ -384,6 +386,7 @@ int main(int argc, char** argv)
             return usage();
     }
 
+    const ScopedDateText dateText(regionalFormats);
     try {
         std::unique_ptr<test::Relay> relay;
         if (relayed)

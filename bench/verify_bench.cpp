@@ -6,12 +6,14 @@
 //   verify_bench [--vouchers N] [--lines L] [--repeat R]
 //
 // Defaults: 30000 vouchers of 8 lines, best of 3 rounds.
+#include "data/date_text.h"
 #include "data/ddl.h"
 #include "data/locations.h"
 #include "data/schema.h"
 #include "principalconta/componentes.h"
 #include "principalconta/data_error_dialogs.h"
 #include "principalconta/transmission/verify.h"
+#include "settings/regional_formats.h"
 #include "support/scratch.h"
 #include "tools/bulk_rows.h"
 #include "ui/scripted_dialogs.h"
@@ -130,6 +132,7 @@ int positive(const char* text)
 
 int main(int argc, char** argv)
 {
+    const ScopedDateText dateText(regionalFormats);
     int vouchers = 30000;
     int lines = 8;
     int repeat = 3;

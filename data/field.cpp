@@ -1,7 +1,7 @@
 #include "data/field.h"
 
 #include "base/picture.h"
-#include "settings/regional_formats.h"
+#include "data/date_text.h"
 #include "base/errors.h"
 
 #include <cmath>
@@ -100,7 +100,7 @@ Date toDate(const Value& value)
     if (auto ts = std::get_if<Timestamp>(&value.storage()))
         return ts->date;
     if (auto s = std::get_if<std::string>(&value.storage())) {
-        if (auto d = parseDate(*s, regionalFormats().shortDate))
+        if (auto d = parseDate(*s, dateTextFormats().shortDate))
             return *d;
         if (auto d = parseDate(*s, "yyyy-MM-dd"))
             return *d;

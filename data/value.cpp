@@ -1,7 +1,7 @@
 #include "data/value.h"
 
 #include "base/picture.h"
-#include "settings/regional_formats.h"
+#include "data/date_text.h"
 #include "base/errors.h"
 
 #include <charconv>
@@ -111,11 +111,11 @@ std::string Value::asText() const
             else if constexpr (std::is_same_v<T, std::string>)
                 return x;
             else if constexpr (std::is_same_v<T, Date>)
-                return regionalFormats().date(x);
+                return dateTextFormats().date(x);
             else if constexpr (std::is_same_v<T, TimeOfDay>)
-                return regionalFormats().time(x);
+                return dateTextFormats().time(x);
             else if constexpr (std::is_same_v<T, Timestamp>) {
-                const RegionalFormats formats = regionalFormats();
+                const RegionalFormats formats = dateTextFormats();
                 return formats.date(x.date) + " " + formats.time(x.time);
             }
             else if constexpr (std::is_same_v<T, BlobBytes>)

@@ -1,6 +1,8 @@
 // kalvora-demo: builds the demo installation that ./run.sh transmits.
 #include "app/batch/summary_line.h"
+#include "data/date_text.h"
 #include "settings/clock.h"
+#include "settings/regional_formats.h"
 #include "tools/demo_site.h"
 #include "base/text.h"
 
@@ -11,6 +13,7 @@
 int main(int argc, char* argv[])
 {
     using namespace kalvora;
+    const ScopedDateText dateText(regionalFormats);
     if (argc != 2) {
         std::cerr << "Uso: kalvora-demo CARPETA\n"
                      "Crea de nuevo en CARPETA (vacía, o con una demo anterior) una instalación de\n"

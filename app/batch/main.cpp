@@ -3,8 +3,10 @@
 #include "app/batch/command_line.h"
 #include "app/batch/process_text.h"
 #include "app/batch/summary_line.h"
+#include "data/date_text.h"
 #include "principalconta/componentes.h"
 #include "principalconta/data_error_dialogs.h"
+#include "settings/regional_formats.h"
 #include "ui/console_dialogs.h"
 #include "ui/console_progress.h"
 #include "ui/guard.h"
@@ -100,6 +102,7 @@ int main(int argc, char* argv[])
     // The client names database files in the user's locale, as the window's toolkit does.
     std::setlocale(LC_CTYPE, "");
     const Utf8Console console;
+    const ScopedDateText dateText(regionalFormats);
     BatchOptions options;
     try {
         options = parseCommandLine(commandLineArguments(argc, argv), environmentText("KALVORA_PASSWORD"));

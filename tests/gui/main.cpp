@@ -1,7 +1,9 @@
 // The window tests run the real windows; they need a QApplication before any widget.
 // With --screenshots=FOLDER the program draws the windows into PNG files instead.
+#include "data/date_text.h"
 #include "screenshots.h"
 #include "ui/qt/spanish.h"
+#include "settings/regional_formats.h"
 
 #include <QApplication>
 
@@ -14,6 +16,8 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     // As the program does: the toolkit's own texts in Spanish.
     kalvora::loadSpanishTranslations(application);
+    // Dates become text as in the program: in the regional formats of the registry file.
+    const kalvora::ScopedDateText dateText(kalvora::regionalFormats);
     // Tests close main windows on purpose; that must not end anything.
     QApplication::setQuitOnLastWindowClosed(false);
     const QString screenshots = QStringLiteral("--screenshots=");
