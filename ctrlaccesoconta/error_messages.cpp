@@ -1,6 +1,7 @@
 #include "ctrlaccesoconta/error_messages.h"
 
 #include "base/text.h"
+#include "ui/guard.h"
 
 #include <string_view>
 
@@ -47,5 +48,10 @@ std::string mensaje_error(const std::string& m)
 }
 
 void ENoManejada(Dialogs& dialogs, const std::string& message) { dialogs.message(mensaje_error(message)); }
+
+bool runGuarded(Dialogs& dialogs, const std::function<void()>& action)
+{
+    return runGuarded(dialogs, ENoManejada, action);
+}
 
 }  // namespace kalvora

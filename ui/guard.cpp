@@ -1,22 +1,21 @@
 #include "ui/guard.h"
 
-#include "ctrlaccesoconta/error_messages.h"
 #include "base/errors.h"
 
 #include <exception>
 
 namespace kalvora {
 
-bool runGuarded(Dialogs& dialogs, const std::function<void()>& action)
+bool runGuarded(Dialogs& dialogs, const UnhandledError& unhandled, const std::function<void()>& action)
 {
     try {
         action();
         return true;
     } catch (const SilentAbort&) {
     } catch (const std::exception& e) {
-        ENoManejada(dialogs, e.what());
+        unhandled(dialogs, e.what());
     } catch (...) {
-        ENoManejada(dialogs, "Error desconocido");
+        unhandled(dialogs, "Error desconocido");
     }
     return false;
 }

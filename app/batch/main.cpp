@@ -9,7 +9,7 @@
 #include "settings/regional_formats.h"
 #include "ui/console_dialogs.h"
 #include "ui/console_progress.h"
-#include "ui/guard.h"
+#include "ctrlaccesoconta/error_messages.h"
 #include "base/text.h"
 
 #include <unistd.h>

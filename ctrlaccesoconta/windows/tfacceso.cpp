@@ -4,7 +4,7 @@
 #include "ctrlaccesoconta/windows/title_band.h"
 #include "settings/installation.h"
 #include "settings/servers.h"
-#include "ui/guard.h"
+#include "ctrlaccesoconta/error_messages.h"
 #include "ui/qt/glyphs.h"
 #include "ui/qt/text.h"
 

@@ -2,7 +2,7 @@
 
 #include "data/row_store.h"
 #include "principalconta/windows/row_store_model.h"
-#include "ui/guard.h"
+#include "ctrlaccesoconta/error_messages.h"
 
 #include <QApplication>
 #include <QHeaderView>

@@ -2,7 +2,7 @@
 
 #include "data/row_store.h"
 #include "principalconta/windows/data_grid.h"
-#include "ui/guard.h"
+#include "ctrlaccesoconta/error_messages.h"
 #include "ui/qt/glyphs.h"
 
 #include <QHBoxLayout>

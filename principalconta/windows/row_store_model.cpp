@@ -1,7 +1,7 @@
 #include "principalconta/windows/row_store_model.h"
 
 #include "data/row_store.h"
-#include "ui/guard.h"
+#include "ctrlaccesoconta/error_messages.h"
 #include "ui/qt/text.h"
 
 #include <QPointer>

@@ -4,7 +4,7 @@
 #include "principalconta/transmission/verify.h"
 #include "principalconta/windows/preview_dialog.h"
 #include "principalconta/windows/verify_dialog.h"
-#include "ui/guard.h"
+#include "ctrlaccesoconta/error_messages.h"
 
 #include <QAbstractScrollArea>
 #include <QAction>

@@ -15,7 +15,7 @@
 #include "principalconta/windows/row_store_model.h"
 #include "principalconta/windows/targets_menu.h"
 #include "settings/clock.h"
-#include "ui/guard.h"
+#include "ctrlaccesoconta/error_messages.h"
 #include "ui/qt/glyphs.h"
 #include "ui/qt/panel_progress.h"
 #include "ui/qt/text.h"

@@ -11,7 +11,6 @@
 #include "support/scratch.h"
 #include "support/transmission_fixture.h"
 #include "base/errors.h"
-#include "ui/guard.h"
 #include "ui/scripted_dialogs.h"
 #include "base/text.h"
 

@@ -1,6 +1,5 @@
 #include "ctrlaccesoconta/error_messages.h"
 #include "base/errors.h"
-#include "ui/guard.h"
 #include "ui/scripted_dialogs.h"
 #include "base/text.h"
 

@@ -5,7 +5,7 @@
 #include "support/lock_holder.h"
 #include "support/scratch.h"
 #include "support/transmission_fixture.h"
-#include "ui/guard.h"
+#include "ctrlaccesoconta/error_messages.h"
 #include "ui/scripted_dialogs.h"
 #include "base/text.h"
 

@@ -12,7 +12,7 @@
 #include "support/lock_holder.h"
 #include "support/server.h"
 #include "support/transmission_fixture.h"
-#include "ui/guard.h"
+#include "ctrlaccesoconta/error_messages.h"
 #include "ui/scripted_dialogs.h"
 
 #include <gtest/gtest.h>
