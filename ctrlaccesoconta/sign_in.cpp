@@ -3,7 +3,7 @@
 #include "credentials/scrambler.h"
 #include "data/locations.h"
 #include "principalconta/componentes.h"
-#include "principalconta/transmission/sql_text.h"
+#include "data/sql_text.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 #include "fuzz/check.h"
 #include "fuzz/input.h"
 #include "fuzz/scratch.h"
-#include "principalconta/transmission/sql_text.h"
+#include "data/sql_text.h"
 #include "base/errors.h"
 
 #include <cstdint>

@@ -4,7 +4,7 @@
 #include "principalconta/componentes.h"
 #include "principalconta/transmission/column_copy.h"
 #include "principalconta/transmission/commands.h"
-#include "principalconta/transmission/sql_text.h"
+#include "data/sql_text.h"
 
 namespace kalvora {
 

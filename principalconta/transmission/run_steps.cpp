@@ -3,7 +3,7 @@
 #include "data/locations.h"
 #include "principalconta/componentes.h"
 #include "principalconta/transmission/commands.h"
-#include "principalconta/transmission/sql_text.h"
+#include "data/sql_text.h"
 #include "base/picture.h"
 #include "settings/regional_formats.h"
 #include "base/errors.h"

@@ -1,6 +1,6 @@
 #include "principalconta/transmission/selection.h"
 
-#include "principalconta/transmission/sql_text.h"
+#include "data/sql_text.h"
 
 namespace kalvora {
 

@@ -5,7 +5,7 @@
 #include "principalconta/transmission/column_copy.h"
 #include "principalconta/transmission/commands.h"
 #include "principalconta/transmission/lock_date.h"
-#include "principalconta/transmission/sql_text.h"
+#include "data/sql_text.h"
 #include "base/errors.h"
 
 #include <vector>

@@ -1,6 +1,6 @@
 #include "support/server.h"
 
-#include "principalconta/transmission/sql_text.h"
+#include "data/sql_text.h"
 
 #include "base/errors.h"
 

@@ -1,4 +1,4 @@
-#include "principalconta/transmission/sql_text.h"
+#include "data/sql_text.h"
 
 #include "base/picture.h"
 
