@@ -2,7 +2,7 @@
 // The unattended sequence's steps without windows: the same sign-in, "Conectar" and
 // "Enviar" the windows run, on the main window's components.
 #include "app/batch/command_line.h"
-#include "app/core/unattended.h"
+#include "principalconta/unattended.h"
 #include "ctrlaccesoconta/sign_in.h"
 #include "principalconta/destination_company.h"
 #include "principalconta/transmission/preview.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The batch program's command line: the four arguments of the unattended run, the date
 // range and the answer to the per-entry question.
-#include "app/core/unattended.h"
+#include "principalconta/unattended.h"
 #include "base/calendar.h"
 
 #include <optional>

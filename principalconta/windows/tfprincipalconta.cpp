@@ -1,6 +1,6 @@
 #include "principalconta/windows/tfprincipalconta.h"
 
-#include "app/core/unattended.h"
+#include "principalconta/unattended.h"
 #include "ctrlaccesoconta/windows/tfacceso.h"
 #include "principalconta/componentes.h"
 #include "principalconta/data_error_dialogs.h"

@@ -1,4 +1,4 @@
-#include "app/core/unattended.h"
+#include "principalconta/unattended.h"
 
 #include "settings/clock.h"
 
