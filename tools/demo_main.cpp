@@ -1,5 +1,5 @@
 // kalvora-demo: builds the demo installation that ./run.sh transmits.
-#include "app/batch/summary_line.h"
+#include "principalconta/transmission/summary_line.h"
 #include "data/date_text.h"
 #include "settings/clock.h"
 #include "settings/regional_formats.h"

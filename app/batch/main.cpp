@@ -2,7 +2,7 @@
 #include "app/batch/batch_steps.h"
 #include "app/batch/command_line.h"
 #include "app/batch/process_text.h"
-#include "app/batch/summary_line.h"
+#include "principalconta/transmission/summary_line.h"
 #include "data/date_text.h"
 #include "principalconta/componentes.h"
 #include "principalconta/data_error_dialogs.h"

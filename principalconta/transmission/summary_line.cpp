@@ -1,4 +1,4 @@
-#include "app/batch/summary_line.h"
+#include "principalconta/transmission/summary_line.h"
 
 #include "base/text.h"
 
