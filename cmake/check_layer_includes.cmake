@@ -1,0 +1,28 @@
+# Fails when a source includes a header of a folder its layer does not see.
+#   cmake -DSOURCES=a.cpp,b.h -DVISIBLE=base,data -DLAYER=kalvora_data [-DSTAMP=file] -P check_layer_includes.cmake
+# Project headers are included by their path from the top folder ("data/value.h"); a
+# header's folder is everything before its name, so "ui/qt/text.h" is in ui/qt, not in ui.
+cmake_minimum_required(VERSION 3.25)
+string(REPLACE "," ";" SOURCES "${SOURCES}")
+string(REPLACE "," ";" VISIBLE "${VISIBLE}")
+set(refused "")
+foreach(source IN LISTS SOURCES)
+  file(STRINGS "${source}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"[^\"]+\"")
+  foreach(line IN LISTS includes)
+    string(REGEX REPLACE "^[^\"]*\"([^\"]+)\".*$" "\\1" header "${line}")
+    get_filename_component(folder "${header}" DIRECTORY)
+    if(folder STREQUAL "" OR folder IN_LIST VISIBLE)
+      continue()
+    endif()
+    list(APPEND refused "${source}: includes \"${header}\", which ${LAYER} does not link")
+  endforeach()
+endforeach()
+if(refused)
+  foreach(line IN LISTS refused)
+    message(NOTICE "${line}")
+  endforeach()
+  message(FATAL_ERROR "A layer includes only its own folder and those of the layers below that it links.")
+endif()
+if(STAMP)
+  file(WRITE "${STAMP}" "")
+endif()
