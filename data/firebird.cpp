@@ -6,9 +6,7 @@
 
 #include <cstring>
 
-using Firebird::FbException;
 using Firebird::IStatus;
-using Firebird::ThrowStatusWrapper;
 
 namespace kalvora::fb {
 
@@ -23,19 +21,44 @@ Firebird::IMaster* master()
     return m;
 }
 
-// A status object for one call; the wrapper throws FbException on failure.
-class Status {
+// The program's error for a failed status vector: the engine's text, every line as
+// IUtil::formatStatus writes it without the final line break, its first code and SQLSTATE.
+DatabaseError databaseError(IStatus* status)
+{
+    char buffer[4096];
+    master()->getUtilInterface()->formatStatus(buffer, sizeof buffer, status);
+    std::string text(buffer);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    const intptr_t* vector = status->getErrors();
+    const std::intptr_t code = vector[0] == isc_arg_gds ? vector[1] : 0;
+    char sqlState[FB_SQLSTATE_SIZE] = {};
+    fb_sqlstate(sqlState, vector);
+    return DatabaseError(text, code, sqlState);
+}
+
+// The status of the calls of one operation. A call that fails throws DatabaseError from
+// here, the one place a failed status turns into the program's error.
+class Status : public Firebird::BaseStatusWrapper<Status> {
 public:
-    Status() : status_(master()->getStatus()), wrapper_(status_) {}
-    ~Status() { status_->dispose(); }
+    Status() : BaseStatusWrapper(master()->getStatus()) {}
+    ~Status() { status->dispose(); }
     Status(const Status&) = delete;
     Status& operator=(const Status&) = delete;
-    ThrowStatusWrapper* operator&() { return &wrapper_; }
 
-private:
-    IStatus* status_;
-    ThrowStatusWrapper wrapper_;
+    static void checkException(Status* s)
+    {
+        if (s->dirty && (s->status->getState() & IStatus::STATE_ERRORS))
+            throw databaseError(s->status);
+    }
 };
+
+// Lets go of an interface that a successful detach, commit, rollback or close has freed.
+template <typename T>
+void freed(Handle<T>& handle)
+{
+    static_cast<void>(handle.release());
+}
 
 Firebird::IProvider* dispatcher()
 {
@@ -59,7 +82,7 @@ std::vector<unsigned char> buildDpb(const AttachParams& params, bool creating)
 {
     Status st;
     auto* util = master()->getUtilInterface();
-    auto* dpb = util->getXpbBuilder(&st, Firebird::IXpbBuilder::DPB, nullptr, 0);
+    const Handle<Firebird::IXpbBuilder> dpb(util->getXpbBuilder(&st, Firebird::IXpbBuilder::DPB, nullptr, 0));
     dpb->insertTag(&st, isc_dpb_utf8_filename);
     if (params.hasUser)
         dpb->insertBytes(&st, isc_dpb_user_name, params.user.data(), unsigned(params.user.size()));
@@ -75,9 +98,7 @@ std::vector<unsigned char> buildDpb(const AttachParams& params, bool creating)
             dpb->insertInt(&st, isc_dpb_force_write, 0);
     }
     const unsigned char* buffer = dpb->getBuffer(&st);
-    std::vector<unsigned char> out(buffer, buffer + dpb->getBufferLength(&st));
-    dpb->dispose();
-    return out;
+    return std::vector<unsigned char>(buffer, buffer + dpb->getBufferLength(&st));
 }
 
 std::vector<unsigned char> buildTpb(const TransactionOptions& options)
@@ -86,7 +107,8 @@ std::vector<unsigned char> buildTpb(const TransactionOptions& options)
     if (options.isolation == Isolation::ServerDefault && options.protectedWrite.empty())
         return {};
     Status st;
-    auto* tpb = master()->getUtilInterface()->getXpbBuilder(&st, Firebird::IXpbBuilder::TPB, nullptr, 0);
+    const Handle<Firebird::IXpbBuilder> tpb(
+        master()->getUtilInterface()->getXpbBuilder(&st, Firebird::IXpbBuilder::TPB, nullptr, 0));
     tpb->insertTag(&st, options.readOnly ? isc_tpb_read : isc_tpb_write);
     if (options.isolation == Isolation::ReadCommitted) {
         tpb->insertTag(&st, isc_tpb_read_committed);
@@ -102,9 +124,7 @@ std::vector<unsigned char> buildTpb(const TransactionOptions& options)
         tpb->insertTag(&st, isc_tpb_protected);
     }
     const unsigned char* buffer = tpb->getBuffer(&st);
-    std::vector<unsigned char> out(buffer, buffer + tpb->getBufferLength(&st));
-    tpb->dispose();
-    return out;
+    return std::vector<unsigned char>(buffer, buffer + tpb->getBufferLength(&st));
 }
 
 template <typename T>
@@ -124,22 +144,18 @@ void writeAs(unsigned char* p, T v)
 std::string readBlob(Attachment& att, Transaction& tr, ISC_QUAD id)
 {
     Status st;
-    Firebird::IBlob* blob = att.get()->openBlob(&st, tr.get(), &id, 0, nullptr);
+    Handle<Firebird::IBlob> blob(att.get()->openBlob(&st, tr.get(), &id, 0, nullptr));
     std::string out;
-    try {
-        char chunk[32768];
-        for (;;) {
-            unsigned got = 0;
-            const int rc = blob->getSegment(&st, sizeof chunk, chunk, &got);
-            if (rc != Firebird::IStatus::RESULT_OK && rc != Firebird::IStatus::RESULT_SEGMENT)
-                break;
-            out.append(chunk, got);
-        }
-        blob->close(&st);
-    } catch (...) {
-        blob->release();
-        throw;
+    char chunk[32768];
+    for (;;) {
+        unsigned got = 0;
+        const int rc = blob->getSegment(&st, sizeof chunk, chunk, &got);
+        if (rc != Firebird::IStatus::RESULT_OK && rc != Firebird::IStatus::RESULT_SEGMENT)
+            break;
+        out.append(chunk, got);
     }
+    blob->close(&st);
+    freed(blob);
     return out;
 }
 
@@ -147,18 +163,14 @@ ISC_QUAD writeBlob(Attachment& att, Transaction& tr, const std::string& bytes)
 {
     Status st;
     ISC_QUAD id{};
-    Firebird::IBlob* blob = att.get()->createBlob(&st, tr.get(), &id, 0, nullptr);
-    try {
-        constexpr std::size_t kSegment = 32768;
-        for (std::size_t at = 0; at < bytes.size(); at += kSegment) {
-            const std::size_t n = std::min(kSegment, bytes.size() - at);
-            blob->putSegment(&st, unsigned(n), bytes.data() + at);
-        }
-        blob->close(&st);
-    } catch (...) {
-        blob->release();
-        throw;
+    Handle<Firebird::IBlob> blob(att.get()->createBlob(&st, tr.get(), &id, 0, nullptr));
+    constexpr std::size_t kSegment = 32768;
+    for (std::size_t at = 0; at < bytes.size(); at += kSegment) {
+        const std::size_t n = std::min(kSegment, bytes.size() - at);
+        blob->putSegment(&st, unsigned(n), bytes.data() + at);
     }
+    blob->close(&st);
+    freed(blob);
     return id;
 }
 
@@ -185,53 +197,32 @@ std::vector<Column> describe(Firebird::IMessageMetadata* meta)
 
 }  // namespace
 
-void rethrow(const FbException& e)
-{
-    char buffer[4096];
-    master()->getUtilInterface()->formatStatus(buffer, sizeof buffer, e.getStatus());
-    std::string text(buffer);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
-        text.pop_back();
-    throw DatabaseError(text);
-}
-
 // ---------------------------------------------------------------------------- Attachment
 
 std::unique_ptr<Attachment> Attachment::attach(const std::string& location, const AttachParams& params)
 {
-    try {
-        Status st;
-        const auto dpb = buildDpb(params, false);
-        const std::string path = clientLocation(location);
-        auto* att = dispatcher()->attachDatabase(&st, path.c_str(), unsigned(dpb.size()), dpb.data());
-        return std::unique_ptr<Attachment>(new Attachment(att));
-    } catch (const FbException& e) {
-        rethrow(e);
-    }
+    Status st;
+    const auto dpb = buildDpb(params, false);
+    const std::string path = clientLocation(location);
+    Handle<Firebird::IAttachment> att(dispatcher()->attachDatabase(&st, path.c_str(), unsigned(dpb.size()), dpb.data()));
+    return std::unique_ptr<Attachment>(new Attachment(std::move(att)));
 }
 
 std::unique_ptr<Attachment> Attachment::create(const std::string& location, const AttachParams& params)
 {
-    try {
-        Status st;
-        const auto dpb = buildDpb(params, true);
-        const std::string path = clientLocation(location);
-        auto* att = dispatcher()->createDatabase(&st, path.c_str(), unsigned(dpb.size()), dpb.data());
-        return std::unique_ptr<Attachment>(new Attachment(att));
-    } catch (const FbException& e) {
-        rethrow(e);
-    }
+    Status st;
+    const auto dpb = buildDpb(params, true);
+    const std::string path = clientLocation(location);
+    Handle<Firebird::IAttachment> att(dispatcher()->createDatabase(&st, path.c_str(), unsigned(dpb.size()), dpb.data()));
+    return std::unique_ptr<Attachment>(new Attachment(std::move(att)));
 }
 
 Attachment::~Attachment()
 {
-    if (!att_)
-        return;
     try {
         detach();
-    } catch (const Error&) {
-        if (att_)
-            att_->release();
+    } catch (...) {
+        // The handle still holds the attachment and releases it.
     }
 }
 
@@ -239,24 +230,16 @@ void Attachment::detach()
 {
     if (!att_)
         return;
-    try {
-        Status st;
-        att_->detach(&st);
-        att_ = nullptr;
-    } catch (const FbException& e) {
-        rethrow(e);
-    }
+    Status st;
+    att_->detach(&st);
+    freed(att_);
 }
 
 void Attachment::executeImmediate(const std::string& sql)
 {
     Transaction tr(*this);
-    try {
-        Status st;
-        att_->execute(&st, tr.get(), unsigned(sql.size()), sql.data(), 3, nullptr, nullptr, nullptr, nullptr);
-    } catch (const FbException& e) {
-        rethrow(e);
-    }
+    Status st;
+    att_->execute(&st, tr.get(), unsigned(sql.size()), sql.data(), 3, nullptr, nullptr, nullptr, nullptr);
     tr.commit();
 }
 
@@ -264,24 +247,17 @@ void Attachment::executeImmediate(const std::string& sql)
 
 Transaction::Transaction(Attachment& attachment, const TransactionOptions& options)
 {
-    try {
-        Status st;
-        const auto tpb = buildTpb(options);
-        tr_ = attachment.get()->startTransaction(&st, unsigned(tpb.size()), tpb.empty() ? nullptr : tpb.data());
-    } catch (const FbException& e) {
-        rethrow(e);
-    }
+    Status st;
+    const auto tpb = buildTpb(options);
+    tr_.reset(attachment.get()->startTransaction(&st, unsigned(tpb.size()), tpb.empty() ? nullptr : tpb.data()));
 }
 
 Transaction::~Transaction()
 {
-    if (!tr_)
-        return;
     try {
         rollback();
-    } catch (const Error&) {
-        if (tr_)
-            tr_->release();
+    } catch (...) {
+        // The handle still holds the transaction and releases it.
     }
 }
 
@@ -290,26 +266,18 @@ void Transaction::commit()
     // An ended transaction has no interface left to call.
     if (!tr_)
         throw Error("The transaction is not active");
-    try {
-        Status st;
-        tr_->commit(&st);
-        tr_ = nullptr;
-    } catch (const FbException& e) {
-        rethrow(e);
-    }
+    Status st;
+    tr_->commit(&st);
+    freed(tr_);
 }
 
 void Transaction::rollback()
 {
     if (!tr_)
         return;
-    try {
-        Status st;
-        tr_->rollback(&st);
-        tr_ = nullptr;
-    } catch (const FbException& e) {
-        rethrow(e);
-    }
+    Status st;
+    tr_->rollback(&st);
+    freed(tr_);
 }
 
 // ---------------------------------------------------------------------------- Statement
@@ -321,37 +289,15 @@ struct Statement::Input {
 
 Statement::Statement(Attachment& attachment, Transaction& tr, const std::string& sql) : attachment_(attachment)
 {
-    try {
-        Status st;
-        stmt_ = attachment.get()->prepare(&st, tr.get(), unsigned(sql.size()), sql.data(), 3,
-                                           Firebird::IStatement::PREPARE_PREFETCH_METADATA);
-        out_ = stmt_->getOutputMetadata(&st);
-        in_ = stmt_->getInputMetadata(&st);
-        columns_ = describe(out_);
-        parameters_ = describe(in_);
-        paramCount_ = parameters_.size();
-        hasCursor_ = (stmt_->getFlags(&st) & Firebird::IStatement::FLAG_HAS_CURSOR) != 0;
-    } catch (const FbException& e) {
-        if (in_)
-            in_->release();
-        if (out_)
-            out_->release();
-        if (stmt_)
-            stmt_->release();
-        rethrow(e);
-    }
-}
-
-Statement::~Statement()
-{
-    if (inputMeta_)
-        inputMeta_->release();
-    if (in_)
-        in_->release();
-    if (out_)
-        out_->release();
-    if (stmt_)
-        stmt_->release();
+    Status st;
+    stmt_.reset(attachment.get()->prepare(&st, tr.get(), unsigned(sql.size()), sql.data(), 3,
+                                          Firebird::IStatement::PREPARE_PREFETCH_METADATA));
+    out_.reset(stmt_->getOutputMetadata(&st));
+    in_.reset(stmt_->getInputMetadata(&st));
+    columns_ = describe(out_.get());
+    parameters_ = describe(in_.get());
+    paramCount_ = parameters_.size();
+    hasCursor_ = (stmt_->getFlags(&st) & Firebird::IStatement::FLAG_HAS_CURSOR) != 0;
 }
 
 // How one value travels: as the server declared the parameter for nulls, as its own type
@@ -410,35 +356,22 @@ void Statement::useLayout(const std::vector<Slot>& slots)
     if (inputMeta_ && slots == inputSlots_)
         return;
     Status st;
-    Firebird::IMetadataBuilder* builder = in_->getBuilder(&st);
-    Firebird::IMessageMetadata* meta = nullptr;
-    try {
-        for (unsigned i = 0; i < slots.size(); ++i) {
-            builder->setType(&st, i, slots[i].type | 1);
-            builder->setLength(&st, i, slots[i].length);
-            builder->setScale(&st, i, slots[i].scale);
-            if (slots[i].type == SQL_VARYING)
-                builder->setCharSet(&st, i, 0);
-        }
-        meta = builder->getMetadata(&st);
-        builder->release();
-        builder = nullptr;
-        InputLayout layout;
-        layout.length = meta->getMessageLength(&st);
-        for (unsigned i = 0; i < slots.size(); ++i)
-            layout.offsets.emplace_back(meta->getOffset(&st, i), meta->getNullOffset(&st, i));
-        if (inputMeta_)
-            inputMeta_->release();
-        inputMeta_ = meta;
-        inputSlots_ = slots;
-        inputLayout_ = std::move(layout);
-    } catch (...) {
-        if (meta)
-            meta->release();
-        if (builder)
-            builder->release();
-        throw;
+    const Handle<Firebird::IMetadataBuilder> builder(in_->getBuilder(&st));
+    for (unsigned i = 0; i < slots.size(); ++i) {
+        builder->setType(&st, i, slots[i].type | 1);
+        builder->setLength(&st, i, slots[i].length);
+        builder->setScale(&st, i, slots[i].scale);
+        if (slots[i].type == SQL_VARYING)
+            builder->setCharSet(&st, i, 0);
     }
+    Handle<Firebird::IMessageMetadata> meta(builder->getMetadata(&st));
+    InputLayout layout;
+    layout.length = meta->getMessageLength(&st);
+    for (unsigned i = 0; i < slots.size(); ++i)
+        layout.offsets.emplace_back(meta->getOffset(&st, i), meta->getNullOffset(&st, i));
+    inputMeta_ = std::move(meta);
+    inputSlots_ = slots;
+    inputLayout_ = std::move(layout);
 }
 
 Statement::Input Statement::bindInput(Transaction& tr, const std::vector<Value>& params)
@@ -454,7 +387,7 @@ Statement::Input Statement::bindInput(Transaction& tr, const std::vector<Value>&
     for (unsigned i = 0; i < paramCount_; ++i)
         slots.push_back(slotFor(i, params[i]));
     useLayout(slots);
-    input.meta = inputMeta_;
+    input.meta = inputMeta_.get();
     input.buffer.assign(inputLayout_.length, 0);
     for (unsigned i = 0; i < paramCount_; ++i) {
         unsigned char* p = input.buffer.data() + inputLayout_.offsets[i].first;
@@ -547,65 +480,53 @@ Rows Statement::fetchAll(Transaction& tr, const std::vector<Value>& params)
 {
     Rows out;
     out.columns = columns_;
-    try {
-        Input input = bindInput(tr, params);
-        Status st;
-        Firebird::IResultSet* rs = stmt_->openCursor(&st, tr.get(), input.meta, input.buffer.data(), out_, 0);
-        try {
-            std::vector<unsigned char> buffer(out_->getMessageLength(&st));
-            while (rs->fetchNext(&st, buffer.data()) == Firebird::IStatus::RESULT_OK) {
-                Row row;
-                row.reserve(columns_.size());
-                for (unsigned i = 0; i < columns_.size(); ++i)
-                    row.push_back(readColumn(tr, buffer.data(), i));
-                out.rows.push_back(std::move(row));
-            }
-            rs->close(&st);
-        } catch (...) {
-            rs->release();
-            throw;
-        }
-    } catch (const FbException& e) {
-        rethrow(e);
+    Input input = bindInput(tr, params);
+    Status st;
+    Handle<Firebird::IResultSet> rs(stmt_->openCursor(&st, tr.get(), input.meta, input.buffer.data(), out_.get(), 0));
+    std::vector<unsigned char> buffer(out_->getMessageLength(&st));
+    while (rs->fetchNext(&st, buffer.data()) == Firebird::IStatus::RESULT_OK) {
+        Row row;
+        row.reserve(columns_.size());
+        for (unsigned i = 0; i < columns_.size(); ++i)
+            row.push_back(readColumn(tr, buffer.data(), i));
+        out.rows.push_back(std::move(row));
     }
+    rs->close(&st);
+    freed(rs);
     return out;
+}
+
+std::uint64_t Statement::execute(Transaction& tr, const std::vector<Value>& params)
+{
+    Input input = bindInput(tr, params);
+    Status st;
+    stmt_->execute(&st, tr.get(), input.meta, input.buffer.data(), nullptr, nullptr);
+    return stmt_->getAffectedRecords(&st);
 }
 
 void Statement::run(Transaction& tr, const std::vector<Value>& params)
 {
-    try {
-        Input input = bindInput(tr, params);
-        Status st;
-        stmt_->execute(&st, tr.get(), input.meta, input.buffer.data(), nullptr, nullptr);
-    } catch (const FbException& e) {
-        rethrow(e);
-    }
+    Input input = bindInput(tr, params);
+    Status st;
+    stmt_->execute(&st, tr.get(), input.meta, input.buffer.data(), nullptr, nullptr);
 }
 
 std::unique_ptr<Cursor> Statement::openCursor(Transaction& tr, const std::vector<Value>& params)
 {
-    try {
-        Input input = bindInput(tr, params);
-        Status st;
-        return std::make_unique<Cursor>(*this, tr,
-                                        stmt_->openCursor(&st, tr.get(), input.meta, input.buffer.data(), out_, 0));
-    } catch (const FbException& e) {
-        rethrow(e);
-    }
+    Input input = bindInput(tr, params);
+    Status st;
+    Handle<Firebird::IResultSet> results(
+        stmt_->openCursor(&st, tr.get(), input.meta, input.buffer.data(), out_.get(), 0));
+    return std::make_unique<Cursor>(*this, tr, std::move(results));
 }
 
 // ---------------------------------------------------------------------------- Cursor
 
-Cursor::Cursor(Statement& statement, Transaction& tr, Firebird::IResultSet* results)
-    : statement_(statement), tr_(tr), results_(results)
+Cursor::Cursor(Statement& statement, Transaction& tr, Handle<Firebird::IResultSet> results)
+    : statement_(statement), tr_(tr), results_(std::move(results))
 {
-    try {
-        Status st;
-        buffer_.resize(statement_.out_->getMessageLength(&st));
-    } catch (const FbException& e) {
-        results_->release();
-        rethrow(e);
-    }
+    Status st;
+    buffer_.resize(statement_.out_->getMessageLength(&st));
 }
 
 Cursor::~Cursor()
@@ -613,40 +534,23 @@ Cursor::~Cursor()
     try {
         Status st;
         results_->close(&st);
-    } catch (const FbException&) {
-        // Its transaction or attachment has ended already, and the cursor with it.
-        results_->release();
+        freed(results_);
+    } catch (...) {
+        // Its transaction or attachment has ended already, and the cursor with it: the
+        // handle only lets go of the interface.
     }
 }
 
 bool Cursor::fetch(Row& row)
 {
-    try {
-        Status st;
-        if (results_->fetchNext(&st, buffer_.data()) != Firebird::IStatus::RESULT_OK)
-            return false;
-        row.clear();
-        row.reserve(statement_.columns_.size());
-        for (unsigned i = 0; i < statement_.columns_.size(); ++i)
-            row.push_back(statement_.readColumn(tr_, buffer_.data(), i));
-        return true;
-    } catch (const FbException& e) {
-        rethrow(e);
-    }
-}
-
-// ---------------------------------------------------------------------------- Statement
-
-std::uint64_t Statement::execute(Transaction& tr, const std::vector<Value>& params)
-{
-    try {
-        Input input = bindInput(tr, params);
-        Status st;
-        stmt_->execute(&st, tr.get(), input.meta, input.buffer.data(), nullptr, nullptr);
-        return stmt_->getAffectedRecords(&st);
-    } catch (const FbException& e) {
-        rethrow(e);
-    }
+    Status st;
+    if (results_->fetchNext(&st, buffer_.data()) != Firebird::IStatus::RESULT_OK)
+        return false;
+    row.clear();
+    row.reserve(statement_.columns_.size());
+    for (unsigned i = 0; i < statement_.columns_.size(); ++i)
+        row.push_back(statement_.readColumn(tr_, buffer_.data(), i));
+    return true;
 }
 
 }  // namespace kalvora::fb

@@ -1,6 +1,7 @@
 #pragma once
 // A thin owning layer over the Firebird OO API: attachments, transactions and prepared
-// statements as C++ objects; every failure becomes a DatabaseError with the server's text.
+// statements as C++ objects; every failure becomes a DatabaseError with the server's text
+// and codes.
 #include "data/value.h"
 
 #include <firebird/Interface.h>
@@ -8,9 +9,27 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace kalvora::fb {
+
+// Ends an interface the way its kind ends: release() when it counts references, dispose()
+// otherwise. Neither takes a status, so neither reports a failure.
+struct EndInterface {
+    template <typename T>
+    void operator()(T* p) const noexcept
+    {
+        if constexpr (std::is_base_of_v<Firebird::IReferenceCounted, T>)
+            p->release();
+        else
+            p->dispose();
+    }
+};
+
+// The one way this layer holds a Firebird interface.
+template <typename T>
+using Handle = std::unique_ptr<T, EndInterface>;
 
 // What a result column or statement parameter is, as the server describes it.
 struct Column {
@@ -65,6 +84,7 @@ class Cursor;
 class Transaction {
 public:
     Transaction(Attachment& attachment, const TransactionOptions& options = {});
+    // Rolls back a transaction still active; a failure there only releases the interface.
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
@@ -72,16 +92,15 @@ public:
     // Both end the transaction; commit fails on one that has ended, rollback does nothing.
     void commit();
     void rollback();
-    Firebird::ITransaction* get() const { return tr_; }
+    Firebird::ITransaction* get() const { return tr_.get(); }
 
 private:
-    Firebird::ITransaction* tr_ = nullptr;
+    Handle<Firebird::ITransaction> tr_;
 };
 
 class Statement {
 public:
     Statement(Attachment& attachment, Transaction& tr, const std::string& sql);
-    ~Statement();
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
@@ -120,12 +139,12 @@ private:
     Value readColumn(Transaction& tr, const unsigned char* buffer, unsigned index);
 
     Attachment& attachment_;
-    Firebird::IStatement* stmt_ = nullptr;
-    Firebird::IMessageMetadata* out_ = nullptr;
-    Firebird::IMessageMetadata* in_ = nullptr;
+    Handle<Firebird::IStatement> stmt_;
+    Handle<Firebird::IMessageMetadata> out_;
+    Handle<Firebird::IMessageMetadata> in_;
     std::vector<Column> columns_;
     std::vector<Column> parameters_;
-    Firebird::IMessageMetadata* inputMeta_ = nullptr;
+    Handle<Firebird::IMessageMetadata> inputMeta_;
     std::vector<Slot> inputSlots_;
     InputLayout inputLayout_;
     std::size_t paramCount_ = 0;
@@ -134,7 +153,7 @@ private:
 
 class Cursor {
 public:
-    Cursor(Statement& statement, Transaction& tr, Firebird::IResultSet* results);
+    Cursor(Statement& statement, Transaction& tr, Handle<Firebird::IResultSet> results);
     ~Cursor();
     Cursor(const Cursor&) = delete;
     Cursor& operator=(const Cursor&) = delete;
@@ -145,7 +164,7 @@ public:
 private:
     Statement& statement_;
     Transaction& tr_;
-    Firebird::IResultSet* results_;
+    Handle<Firebird::IResultSet> results_;
     std::vector<unsigned char> buffer_;
 };
 
@@ -153,22 +172,20 @@ class Attachment {
 public:
     static std::unique_ptr<Attachment> attach(const std::string& location, const AttachParams& params);
     static std::unique_ptr<Attachment> create(const std::string& location, const AttachParams& params);
+    // Detaches; a failure there only releases the interface.
     ~Attachment();
     Attachment(const Attachment&) = delete;
     Attachment& operator=(const Attachment&) = delete;
 
     void detach();
-    Firebird::IAttachment* get() const { return att_; }
+    Firebird::IAttachment* get() const { return att_.get(); }
 
     // Runs one statement in its own transaction and commits it (DDL, scripts, tests).
     void executeImmediate(const std::string& sql);
 
 private:
-    explicit Attachment(Firebird::IAttachment* att) : att_(att) {}
-    Firebird::IAttachment* att_ = nullptr;
+    explicit Attachment(Handle<Firebird::IAttachment> att) : att_(std::move(att)) {}
+    Handle<Firebird::IAttachment> att_;
 };
-
-// Turns a Firebird exception into the program's DatabaseError with the full message.
-[[noreturn]] void rethrow(const Firebird::FbException& e);
 
 }  // namespace kalvora::fb
