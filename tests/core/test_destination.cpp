@@ -165,6 +165,8 @@ TEST_F(DestinationTest, ErrorsCarryTheServersText)
         FAIL();
     } catch (const DatabaseError& e) {
         EXPECT_STREQ(e.what(), "Dynamic SQL Error\n-SQL error code = -204\n-Table unknown\n-NO_SUCH\n-At line 1, column 15");
+        EXPECT_EQ(e.code(), isc_dsql_error);
+        EXPECT_EQ(e.sqlState(), "42S02");
     }
 }
 
