@@ -174,8 +174,8 @@ std::optional<Date> parseDate(const std::string& text, const std::string& pictur
         else
             year = read->second <= 2 ? (read->first < 30 ? 2000 : 1900) + read->first : read->first;
     }
-    if (!rest.empty() || year < 1 || year > 9999 || month < 1 || month > 12 || day < 1
-        || day > daysInMonth(year, month))
+    if (!rest.empty() || year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 ||
+        day > daysInMonth(year, month))
         return std::nullopt;
     return Date{year, month, day};
 }

@@ -31,8 +31,12 @@ fb::AttachParams sysdba()
 
 std::vector<Value> rowValues(int i)
 {
-    return {Value(i), Value("C" + std::to_string(i)), Value("Fila de prueba " + std::to_string(i)),
-            Value(Date{2026, 12, 1 + i % 28}), Value(Scaled{i * 12345LL, -4}), Value(Scaled{i % 10000, -2})};
+    return {Value(i),
+            Value("C" + std::to_string(i)),
+            Value("Fila de prueba " + std::to_string(i)),
+            Value(Date{2026, 12, 1 + i % 28}),
+            Value(Scaled{i * 12345LL, -4}),
+            Value(Scaled{i % 10000, -2})};
 }
 
 // Inserts rows [from, to) through the row store, one apply each.

@@ -24,8 +24,8 @@
 #include "principalconta/destination_company.h"
 #include "principalconta/transmission/transmission.h"
 #include "settings/clock.h"
-#include "support/relay.h"
 #include "settings/regional_formats.h"
+#include "support/relay.h"
 #include "support/server.h"
 #include "tools/bulk_rows.h"
 #include "ui/scripted_dialogs.h"
@@ -127,17 +127,18 @@ void fillSource(const Site& site, const std::string& location, const Sizes& size
     int audiId = 0;
     const auto audit = [&](int tido, int iddoc, const std::string& cod, const std::string& tico) {
         ++audiId;
-        rows.insert(schema::kAuditoria, {{"AUDI_ID", audiId},
-                                         {"AUDI_USUARIO", "BENCH"},
-                                         {"AUDI_FECHA", today},
-                                         {"AUDI_HORA", TimeOfDay{8 + audiId / 3600 % 12, audiId / 60 % 60, audiId % 60, 0}},
-                                         {"TIDO_COD", tido},
-                                         {"AUDI_IDDOC", iddoc},
-                                         {"AUDI_OPER", "M"},
-                                         {"AUDI_COD", cod},
-                                         {"AUDI_ENVIO", "N"},
-                                         {"AUDI_TICO", tico},
-                                         {"AUDI_RAZON", "Creacion"}});
+        rows.insert(schema::kAuditoria,
+                    {{"AUDI_ID", audiId},
+                     {"AUDI_USUARIO", "BENCH"},
+                     {"AUDI_FECHA", today},
+                     {"AUDI_HORA", TimeOfDay{8 + audiId / 3600 % 12, audiId / 60 % 60, audiId % 60, 0}},
+                     {"TIDO_COD", tido},
+                     {"AUDI_IDDOC", iddoc},
+                     {"AUDI_OPER", "M"},
+                     {"AUDI_COD", cod},
+                     {"AUDI_ENVIO", "N"},
+                     {"AUDI_TICO", tico},
+                     {"AUDI_RAZON", "Creacion"}});
     };
     for (int a = 0; a < sizes.accounts; ++a) {
         const std::string cod = std::to_string(110505 + a);
@@ -394,10 +395,9 @@ int main(int argc, char** argv)
         const Site site(server || relayed, forcedWrites, relay.get());
         const Date today = now().date;
         const std::string registry = site.root() + "/kalvora.reg";
-        std::ofstream(registry, std::ios::binary)
-            << "Windows Registry Editor Version 5.00\r\n\r\n"
-            << "[HKEY_LOCAL_MACHINE\\Software\\Quenti\\Kalvora2015]\r\n"
-            << "\"Directorio\"=\"" << site.root() << "\"\r\n";
+        std::ofstream(registry, std::ios::binary) << "Windows Registry Editor Version 5.00\r\n\r\n"
+                                                  << "[HKEY_LOCAL_MACHINE\\Software\\Quenti\\Kalvora2015]\r\n"
+                                                  << "\"Directorio\"=\"" << site.root() << "\"\r\n";
         setenv("KALVORA_REGISTRY", registry.c_str(), 1);
 
         site.createGeneral();
@@ -466,7 +466,9 @@ int main(int argc, char** argv)
                 std::vector<std::string> tables;  // what the floor writes for these entries
             };
             const Kind kinds[] = {
-                {"voucher", sizes.accounts + sizes.thirdParties + sizes.missing, sizes.vouchers,
+                {"voucher",
+                 sizes.accounts + sizes.thirdParties + sizes.missing,
+                 sizes.vouchers,
                  {schema::kComprobanteEncabezado, schema::kComprobanteDetalle}},
                 {"account", 0, sizes.accounts, {schema::kCuentas}},
                 {"third party", sizes.accounts, sizes.thirdParties, {schema::kTerceros}},

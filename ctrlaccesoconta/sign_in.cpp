@@ -2,8 +2,8 @@
 
 #include "credentials/scrambler.h"
 #include "data/locations.h"
-#include "principalconta/componentes.h"
 #include "data/sql_text.h"
+#include "principalconta/componentes.h"
 
 #include <algorithm>
 
@@ -18,8 +18,7 @@ std::string upperCaseAscii(const std::string& text)
 }
 
 SignIn::SignIn(Componentes& principal)
-    : CusuarioDes("CusuarioDes",
-                  std::make_unique<DirectSource>(principal.DbGeneraldes, principal.TrusuariosDes),
+    : CusuarioDes("CusuarioDes", std::make_unique<DirectSource>(principal.DbGeneraldes, principal.TrusuariosDes),
                   {"PUsuarioDes", true, true}),
       principal_(principal)
 {
@@ -41,8 +40,7 @@ void SignIn::attempt(const SignInFields& fields)
 
     // The row is not looked at: a user the server accepts is signed in, listed or not.
     CusuarioDes.close();
-    CusuarioDes.setCommandText("select usua_nombre from usuario where usua_cod = " +
-                               quoted(principal_.usuario_sesion));
+    CusuarioDes.setCommandText("select usua_nombre from usuario where usua_cod = " + quoted(principal_.usuario_sesion));
     CusuarioDes.open();
     CusuarioDes.close();
 }

@@ -1,8 +1,8 @@
 #include "data/field.h"
 
+#include "base/errors.h"
 #include "base/picture.h"
 #include "data/date_text.h"
-#include "base/errors.h"
 
 #include <cmath>
 #include <cstdint>

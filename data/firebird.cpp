@@ -1,8 +1,8 @@
 #include "data/firebird.h"
 
-#include "data/client_library.h"
 #include "base/errors.h"
 #include "base/text.h"
+#include "data/client_library.h"
 
 #include <cstring>
 
@@ -204,7 +204,8 @@ std::unique_ptr<Attachment> Attachment::attach(const std::string& location, cons
     Status st;
     const auto dpb = buildDpb(params, false);
     const std::string path = clientLocation(location);
-    Handle<Firebird::IAttachment> att(dispatcher()->attachDatabase(&st, path.c_str(), unsigned(dpb.size()), dpb.data()));
+    Handle<Firebird::IAttachment> att(
+        dispatcher()->attachDatabase(&st, path.c_str(), unsigned(dpb.size()), dpb.data()));
     return std::unique_ptr<Attachment>(new Attachment(std::move(att)));
 }
 
@@ -213,7 +214,8 @@ std::unique_ptr<Attachment> Attachment::create(const std::string& location, cons
     Status st;
     const auto dpb = buildDpb(params, true);
     const std::string path = clientLocation(location);
-    Handle<Firebird::IAttachment> att(dispatcher()->createDatabase(&st, path.c_str(), unsigned(dpb.size()), dpb.data()));
+    Handle<Firebird::IAttachment> att(
+        dispatcher()->createDatabase(&st, path.c_str(), unsigned(dpb.size()), dpb.data()));
     return std::unique_ptr<Attachment>(new Attachment(std::move(att)));
 }
 

@@ -39,8 +39,8 @@ struct Column {
     unsigned type = 0;     // SQL_* without the null bit
     int subType = 0;
     int scale = 0;
-    unsigned length = 0;   // bytes
-    int charSet = 0;       // Firebird's number of the character set; 0 (NONE) for non-text
+    unsigned length = 0;  // bytes
+    int charSet = 0;      // Firebird's number of the character set; 0 (NONE) for non-text
     bool nullable = true;
 };
 

@@ -76,8 +76,8 @@ std::optional<std::vector<Token>> scan(const std::string& sql)
             tokens.push_back({digit ? Kind::Number : Kind::Word, i, j});
             i = j;
         } else {
-            static constexpr std::string_view kPairs[] = {"<>", "!=", "^=", "~=", "<=", ">=", "!<", "^<", "~<",
-                                                          "!>", "^>", "~>", "||"};
+            static constexpr std::string_view kPairs[] = {"<>", "!=", "^=", "~=", "<=", ">=", "!<",
+                                                          "^<", "~<", "!>", "^>", "~>", "||"};
             const auto pair = std::string_view(sql).substr(i, 2);
             const std::size_t length =
                 std::find(std::begin(kPairs), std::end(kPairs), pair) != std::end(kPairs) ? 2 : 1;
@@ -122,9 +122,8 @@ std::optional<Value> literalValue(const std::string& sql, const Token& token)
         }
         return Value(std::move(value));
     }
-    if (token.kind == Kind::Number && std::all_of(text.begin(), text.end(), [](char c) {
-            return std::isdigit(static_cast<unsigned char>(c));
-        })) {
+    if (token.kind == Kind::Number &&
+        std::all_of(text.begin(), text.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
         std::int64_t number = 0;
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
         if (error == std::errc() && end == text.data() + text.size())

@@ -10,8 +10,7 @@ namespace kalvora {
 class ParameterList {
 public:
     ParameterList() = default;
-    explicit ParameterList(std::vector<std::pair<std::string, std::string>> entries)
-        : entries_(std::move(entries)) {}
+    explicit ParameterList(std::vector<std::pair<std::string, std::string>> entries) : entries_(std::move(entries)) {}
 
     // Replaces the entry of that name (letter case and an "isc_dpb_" prefix ignored), or
     // appends one; an empty value removes the entry instead.

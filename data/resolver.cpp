@@ -1,7 +1,7 @@
 #include "data/resolver.h"
 
-#include "data/row_store.h"
 #include "base/errors.h"
+#include "data/row_store.h"
 
 #include <cctype>
 

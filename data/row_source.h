@@ -61,7 +61,9 @@ private:
 class DirectSource : public RowSource {
 public:
     DirectSource(Connection& connection, DirectTransaction& transaction)
-        : connection_(connection), transaction_(transaction) {}
+        : connection_(connection), transaction_(transaction)
+    {
+    }
     fb::Rows read(const std::string& sql, const std::vector<Value>& params, bool) override
     {
         auto& tr = transaction_.ensureStarted();

@@ -1,7 +1,7 @@
 #include "data/row_store.h"
 
-#include "data/resolver.h"
 #include "base/errors.h"
+#include "data/resolver.h"
 
 #include <algorithm>
 #include <cctype>
@@ -71,9 +71,8 @@ struct RowStore::Record {
 
     bool hasNestedChanges() const
     {
-        return !nestedDeleted.empty() || std::any_of(nested.begin(), nested.end(), [](const Record& r) {
-                   return r.status != Status::Unchanged;
-               });
+        return !nestedDeleted.empty() ||
+               std::any_of(nested.begin(), nested.end(), [](const Record& r) { return r.status != Status::Unchanged; });
     }
 };
 
@@ -88,7 +87,7 @@ struct RowStore::Impl {
     int insertAt = 0;
     bool modified = false;
     std::uint64_t seq = 0;
-    std::string lastSent;  // the text of the last open or execute, which names the table
+    std::string lastSent;   // the text of the last open or execute, which names the table
     std::string detailSql;  // nested store: its query with positional parameters
     std::vector<std::string> linkNames;
     std::vector<int> columnOf;  // nested store: result column of each declared field
@@ -260,7 +259,8 @@ void RowStore::defineFields(const std::vector<fb::Column>& columns, const RowSto
         return;
     }
     for (const auto& d : owner.declared_) {
-        auto it = std::find_if(columns.begin(), columns.end(), [&](const fb::Column& c) { return sameName(c.name, d.name); });
+        auto it =
+            std::find_if(columns.begin(), columns.end(), [&](const fb::Column& c) { return sameName(c.name, d.name); });
         if (it == columns.end())
             throw Error(owner.name_ + ": Field '" + d.name + "' not found");
         FieldDef def = define(*it);
@@ -639,7 +639,8 @@ void RowStore::cancelUpdates()
         for (auto& d : deleted)
             list.push_back(std::move(d));
         deleted.clear();
-        std::stable_sort(list.begin(), list.end(), [](const Record& a, const Record& b) { return a.ordinal < b.ordinal; });
+        std::stable_sort(list.begin(), list.end(),
+                         [](const Record& a, const Record& b) { return a.ordinal < b.ordinal; });
         for (auto& r : list) {
             r.values = r.old;
             r.assigned.assign(r.values.size(), false);
@@ -811,14 +812,16 @@ int RowStore::applyUpdates(int maxErrors)
             log.push_back({&r, false});
     for (auto& r : impl_->deleted)
         log.push_back({&r, true});
-    std::stable_sort(log.begin(), log.end(), [](const Entry& a, const Entry& b) { return a.record->seq < b.record->seq; });
+    std::stable_sort(log.begin(), log.end(),
+                     [](const Entry& a, const Entry& b) { return a.record->seq < b.record->seq; });
 
     const std::string table = tableFromCommandText(impl_->lastSent);
     const std::string nestedTable = nested_ ? tableFromCommandText(nested_->queryText_) : std::string();
 
     const bool started = !db->inTransaction();
     const bool alone = started && log.size() == 1 && !log.front().deleted &&
-                       log.front().record->status == Record::Status::Inserted && !log.front().record->hasNestedChanges();
+                       log.front().record->status == Record::Status::Inserted &&
+                       !log.front().record->hasNestedChanges();
     if (started && !alone)
         db->startTransaction();
     Applier applier{*this, *db, maxErrors, 0, maxErrors, alone, false, {}};

@@ -31,10 +31,10 @@ using UpdateErrorHook = std::function<void(const UpdateError&, UpdateResponse&)>
 using DataErrorHook = std::function<void(RowStore&, const std::string& message, DataAction&)>;
 
 struct ProviderOptions {
-    std::string name;                  // e.g. "PDestino"
-    bool acceptsCommandText = true;    // refused with "CommandText changes are not allowed"
+    std::string name;                // e.g. "PDestino"
+    bool acceptsCommandText = true;  // refused with "CommandText changes are not allowed"
     bool readOnly = false;
-    bool queryMayWrite = false;        // its reads need a transaction that can write
+    bool queryMayWrite = false;  // its reads need a transaction that can write
 };
 
 // A declared field: the store keeps these names, labels and flags instead of deriving them.

@@ -1,7 +1,7 @@
 #include "data/statement_cache.h"
 
-#include "data/literal_lifting.h"
 #include "base/errors.h"
+#include "data/literal_lifting.h"
 
 namespace kalvora {
 

@@ -1,8 +1,8 @@
 #include "data/value.h"
 
+#include "base/errors.h"
 #include "base/picture.h"
 #include "data/date_text.h"
-#include "base/errors.h"
 
 #include <charconv>
 #include <cmath>
@@ -94,7 +94,6 @@ std::optional<std::int64_t> rescale(const Scaled& s, int scale)
     return out;
 }
 
-
 std::string Value::asText() const
 {
     return std::visit(
@@ -117,8 +116,7 @@ std::string Value::asText() const
             else if constexpr (std::is_same_v<T, Timestamp>) {
                 const RegionalFormats formats = dateTextFormats();
                 return formats.date(x.date) + " " + formats.time(x.time);
-            }
-            else if constexpr (std::is_same_v<T, BlobBytes>)
+            } else if constexpr (std::is_same_v<T, BlobBytes>)
                 return x.bytes;
             else
                 return x ? "True" : "False";

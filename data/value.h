@@ -28,8 +28,8 @@ struct BlobBytes {
 
 class Value {
 public:
-    using Storage = std::variant<std::monostate, std::int64_t, Scaled, double, std::string, Date,
-                                 TimeOfDay, Timestamp, BlobBytes, bool>;
+    using Storage = std::variant<std::monostate, std::int64_t, Scaled, double, std::string, Date, TimeOfDay, Timestamp,
+                                 BlobBytes, bool>;
 
     Value() = default;
     Value(std::int64_t v) : v_(v) {}

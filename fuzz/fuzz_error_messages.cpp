@@ -1,9 +1,9 @@
 // mensaje_error on any message text: the first phrase found decides, a quoted name is text
 // of the message without its quotes, and anything else is shown whole after the preface.
+#include "base/text.h"
 #include "ctrlaccesoconta/error_messages.h"
 #include "fuzz/check.h"
 #include "ui/scripted_dialogs.h"
-#include "base/text.h"
 
 #include <cstdint>
 

@@ -2,12 +2,12 @@
 // and through the statement cache, which lifts the literals into parameters and shares one
 // prepared statement between texts of one shape. Both must fail together or return the same
 // rows, whatever the values: too long, too large, quoted, high bytes, dates, decimals.
+#include "base/errors.h"
+#include "data/sql_text.h"
 #include "data/statement_cache.h"
 #include "fuzz/check.h"
 #include "fuzz/input.h"
 #include "fuzz/scratch.h"
-#include "data/sql_text.h"
-#include "base/errors.h"
 
 #include <cstdint>
 #include <optional>
@@ -36,9 +36,11 @@ const std::vector<std::string> kTable{
 
 const char* const kColumns[] = {"ID", "V3", "C3", "S", "I", "B", "N", "D", "W", "U"};
 const char* const kComparisons[] = {"=", "<>", "!=", "<", ">", "<=", ">=", "^="};
+// clang-format off
 const char* const kNumbers[] = {"0",     "5",      "7",          "007",        "32767",
                                 "32768", "65535",  "2147483647", "2147483648", "9223372036854775807",
                                 "10",    "999999", "99999999999999999999"};
+// clang-format on
 
 std::string anyLiteral(Input& in)
 {

@@ -1,14 +1,14 @@
 // The registry file (regedit's export format) as the program reads it: the parser, the
 // installation directory and the regional pictures taken from it, and dates and times
 // written and read with those pictures.
+#include "base/errors.h"
+#include "base/picture.h"
 #include "fuzz/check.h"
 #include "fuzz/input.h"
 #include "fuzz/scratch.h"
 #include "settings/installation.h"
-#include "base/picture.h"
 #include "settings/regional_formats.h"
 #include "settings/registry_file.h"
-#include "base/errors.h"
 #include "ui/scripted_dialogs.h"
 
 #include <cstdint>

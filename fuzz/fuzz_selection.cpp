@@ -3,11 +3,11 @@
 // exactly the ones a plain C++ filter keeps, in date and time order. So no prefix can leave
 // its literal.
 #include "base/calendar.h"
+#include "base/errors.h"
 #include "fuzz/check.h"
 #include "fuzz/input.h"
 #include "fuzz/scratch.h"
 #include "principalconta/transmission/selection.h"
-#include "base/errors.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -28,11 +28,13 @@ struct Entry {
     std::string envio;
 };
 
+// clang-format off
 const std::vector<std::optional<std::string>> kCodes{
     "CE000001", "CE'000002", "'", "''", "--", "-- x", "/*", "*/", "/* x */", "a;b", ";", "' OR '1'='1",
     "') OR ('1'='1", "FA 000001", "FA", "fa000001", "\xD1\xC1\xFF", std::string("a\0b", 3), "", std::nullopt,
     "CE  ", " CE", "\\", "%", "_", "CE\n01", "CE\t", "\x80\x81", "\"CE\"", "12345678901234567890",
 };
+// clang-format on
 
 // Every code on days around the range the inputs pick, in every state and type.
 std::vector<Entry> entries()

@@ -1,13 +1,13 @@
 // The row store's statements: for any set of fields of a real table, any change and any
 // values the fields accept, the INSERT / UPDATE / DELETE text prepares in Firebird and asks
 // for exactly the parameters it is given. Run in a transaction that is rolled back.
+#include "base/errors.h"
 #include "data/field.h"
 #include "data/resolver.h"
 #include "data/row_store.h"
 #include "fuzz/check.h"
 #include "fuzz/input.h"
 #include "fuzz/scratch.h"
-#include "base/errors.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -22,8 +22,8 @@ using kalvora::fuzz::require;
 namespace {
 
 struct Table {
-    std::string name;                      // as the database keeps it, quoted as needed
-    std::vector<std::string> commandTexts; // ways a row store may have named it
+    std::string name;                       // as the database keeps it, quoted as needed
+    std::vector<std::string> commandTexts;  // ways a row store may have named it
     std::vector<FieldDef> fields;
 };
 

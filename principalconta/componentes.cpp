@@ -24,7 +24,8 @@ Componentes::Componentes()
                                        {"RPCD_CENTRO", "Centro"}}))
 {
     Creplicac.setQueryText("SELECT * FROM REPLICA_CONTA");
-    Creplicac.declareFields({{"RPCO_ID", ansi("Cód")}, {"RPCO_NOMBRE", "Nombre"}, {"RPCO_SERVIDOR", "Servidor"}, {"RPCO_COD", "Cia"}});
+    Creplicac.declareFields(
+        {{"RPCO_ID", ansi("Cód")}, {"RPCO_NOMBRE", "Nombre"}, {"RPCO_SERVIDOR", "Servidor"}, {"RPCO_COD", "Cia"}});
     TCompaniades.addSql("SELECT * FROM COMPANIA ORDER BY COMP_COD");
 }
 

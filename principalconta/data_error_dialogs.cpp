@@ -23,8 +23,8 @@ std::string textoErrorDatos(RowStore* rows, bool fromProvider, const std::string
     return message;
 }
 
-void ManejarError(Dialogs& dialogs, const std::string* sender, RowStore* rows, const std::string& message,
-                  UpdateKind, UpdateResponse& response)
+void ManejarError(Dialogs& dialogs, const std::string* sender, RowStore* rows, const std::string& message, UpdateKind,
+                  UpdateResponse& response)
 {
     response = UpdateResponse::Abort;
     dialogs.message(message);

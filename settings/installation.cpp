@@ -1,8 +1,8 @@
 #include "settings/installation.h"
 
-#include "settings/registry.h"
 #include "base/errors.h"
 #include "base/text.h"
+#include "settings/registry.h"
 
 namespace kalvora {
 
@@ -27,8 +27,8 @@ std::string diraplicacion(Dialogs& dialogs)
             break;
     }
     if (!opened) {
-        dialogs.message(ansi("No se encontró la Clave ") + rootName(RegistryRoot::LocalMachine) + kKeyPath
-                        + "\\" + kValueName);
+        dialogs.message(ansi("No se encontró la Clave ") + rootName(RegistryRoot::LocalMachine) + kKeyPath + "\\" +
+                        kValueName);
         return "";
     }
     if (!value)

@@ -85,9 +85,10 @@ std::string pathInView(RegistryRoot root, const std::string& path, RegistryView 
 {
     std::string relative = withoutLeadingBackslashes(path);
     const std::string software = "software\\";
-    const bool belowSoftware = relative.size() >= software.size()
-        && std::equal(software.begin(), software.end(), relative.begin(),
-                      [](char s, char r) { return s == std::tolower(static_cast<unsigned char>(r)); });
+    const bool belowSoftware = relative.size() >= software.size() &&
+                               std::equal(software.begin(), software.end(), relative.begin(), [](char s, char r) {
+                                   return s == std::tolower(static_cast<unsigned char>(r));
+                               });
     if (view == RegistryView::Bits32 && root == RegistryRoot::LocalMachine && belowSoftware)
         relative.insert(software.size(), "WOW6432Node\\");
     return relative;

@@ -14,8 +14,8 @@ char lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b)
 {
-    return a.size() == b.size()
-        && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lower(x) == lower(y); });
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lower(x) == lower(y); });
 }
 
 bool startsWithIgnoringCase(std::string_view text, std::string_view prefix)
@@ -258,8 +258,8 @@ private:
     // A deleting "[-KEY]" never names the target, so its values are dropped too.
     void section(std::string_view line)
     {
-        inTarget_ = line.size() >= 2 && line.back() == ']'
-            && equalsIgnoringCase(normalizedKeyPath(line.substr(1, line.size() - 2)), target_);
+        inTarget_ = line.size() >= 2 && line.back() == ']' &&
+                    equalsIgnoringCase(normalizedKeyPath(line.substr(1, line.size() - 2)), target_);
         found_ = found_ || inTarget_;
     }
 

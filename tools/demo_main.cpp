@@ -1,10 +1,10 @@
 // kalvora-demo: builds the demo installation that ./run.sh transmits.
-#include "principalconta/transmission/summary_line.h"
+#include "base/text.h"
 #include "data/date_text.h"
+#include "principalconta/transmission/summary_line.h"
 #include "settings/clock.h"
 #include "settings/regional_formats.h"
 #include "tools/demo_site.h"
-#include "base/text.h"
 
 #include <exception>
 #include <fstream>

@@ -1,14 +1,14 @@
 #include "tools/demo_site.h"
 
+#include "base/errors.h"
+#include "base/picture.h"
+#include "base/text.h"
 #include "data/ddl.h"
 #include "data/locations.h"
 #include "data/schema.h"
 #include "principalconta/transmission/csv_line.h"
 #include "principalconta/transmission/verify.h"
-#include "base/picture.h"
 #include "tools/bulk_rows.h"
-#include "base/errors.h"
-#include "base/text.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -182,8 +182,8 @@ public:
     void correctedVoucher(Document document, const VoucherKind& kind)
     {
         voucher(document, kind);
-        pendingCorrections_.push_back({consec_ - 1, std::string(kind.prefijo) + number(numbers_[kind.prefijo]),
-                                       kind.tipo});
+        pendingCorrections_.push_back(
+            {consec_ - 1, std::string(kind.prefijo) + number(numbers_[kind.prefijo]), kind.tipo});
     }
 
     // Corrections come after every voucher written so far.
@@ -197,7 +197,8 @@ public:
     // A voucher of a month already closed, touched today: the lock date turns it away.
     void lockedVoucher(const VoucherKind& kind)
     {
-        const int consec = writeVoucher(Document::Egreso, kind, daysBefore(today_, 45), linesFor(Document::Egreso, kind));
+        const int consec =
+            writeVoucher(Document::Egreso, kind, daysBefore(today_, 45), linesFor(Document::Egreso, kind));
         audit(schema::kTidoComprobante, consec, "M", std::string(kind.prefijo) + number(numbers_[kind.prefijo]),
               kind.tipo, ansi("Modificación del comprobante"));
     }
@@ -220,10 +221,10 @@ public:
     {
         const std::int64_t advance = 1'250'000'00;
         const std::string supplier = kSuppliers[2].nit;
-        const int consec = writeVoucher(
-            Document::Nota, kind, today_,
-            {{"220505", supplier, ansi("Reversión del anticipo a la agencia de aduanas"), -advance, 0, 0},
-             {"111005", "", ansi("Reintegro a la cuenta corriente"), 0, -advance, 0}});
+        const int consec =
+            writeVoucher(Document::Nota, kind, today_,
+                         {{"220505", supplier, ansi("Reversión del anticipo a la agencia de aduanas"), -advance, 0, 0},
+                          {"111005", "", ansi("Reintegro a la cuenta corriente"), 0, -advance, 0}});
         const std::string cod = std::string(kind.prefijo) + number(numbers_[kind.prefijo]);
         audit(schema::kTidoComprobante, consec, "M", cod, kind.tipo, ansi("Creación del comprobante"));
         ++failing_;
@@ -320,16 +321,16 @@ private:
         static const char* const descriptions[] = {"Factura de venta de mercancías", "Recibo de caja",
                                                    "Comprobante de egreso", "Nota de contabilidad"};
         Columns header{{"ENCO_CONSEC", consec},
-                      {"TICO_COD", kind.tipo},
-                      {"PRCO_PREF", kind.prefijo},
-                      {"ENCO_NUMERO", number(numero)},
-                      {"ENCO_FECHA", fecha},
-                      {"ENCO_DESCRIPCION", ansi(descriptions[int(document)])},
-                      {"ENCO_TOTAL", money2(total)},
-                      {"ENCO_HORA", clock_},
-                      {"ENCO_ESTADO", 1},
-                      {"ENCO_REGISTRO", Timestamp{fecha, clock_}},
-                      {"ENCO_NOTAS", ansi("Registrado por el área de contabilidad.")}};
+                       {"TICO_COD", kind.tipo},
+                       {"PRCO_PREF", kind.prefijo},
+                       {"ENCO_NUMERO", number(numero)},
+                       {"ENCO_FECHA", fecha},
+                       {"ENCO_DESCRIPCION", ansi(descriptions[int(document)])},
+                       {"ENCO_TOTAL", money2(total)},
+                       {"ENCO_HORA", clock_},
+                       {"ENCO_ESTADO", 1},
+                       {"ENCO_REGISTRO", Timestamp{fecha, clock_}},
+                       {"ENCO_NOTAS", ansi("Registrado por el área de contabilidad.")}};
         rows_.insert(schema::kComprobanteEncabezado, header);
         if (copy.rows) {
             header[0].second = copy.consec;
@@ -395,18 +396,17 @@ private:
                const std::string& razon, const std::string& envio = "N", int daysAgo = 0)
     {
         const Date fecha = daysBefore(today_, daysAgo);
-        rows_.insert(schema::kAuditoria,
-                     {{"AUDI_ID", ++audiId_},
-                      {"AUDI_USUARIO", kClerks[std::uniform_int_distribution<int>(0, 3)(random_)]},
-                      {"AUDI_FECHA", fecha},
-                      {"AUDI_HORA", clock_},
-                      {"TIDO_COD", tido},
-                      {"AUDI_IDDOC", iddoc},
-                      {"AUDI_OPER", oper},
-                      {"AUDI_COD", cod},
-                      {"AUDI_ENVIO", envio},
-                      {"AUDI_TICO", tico},
-                      {"AUDI_RAZON", razon}});
+        rows_.insert(schema::kAuditoria, {{"AUDI_ID", ++audiId_},
+                                          {"AUDI_USUARIO", kClerks[std::uniform_int_distribution<int>(0, 3)(random_)]},
+                                          {"AUDI_FECHA", fecha},
+                                          {"AUDI_HORA", clock_},
+                                          {"TIDO_COD", tido},
+                                          {"AUDI_IDDOC", iddoc},
+                                          {"AUDI_OPER", oper},
+                                          {"AUDI_COD", cod},
+                                          {"AUDI_ENVIO", envio},
+                                          {"AUDI_TICO", tico},
+                                          {"AUDI_RAZON", razon}});
         if (envio == schema::kEnvioPendiente && fecha == today_ && matchesPrefixes(cod))
             ++selected_;
         clock_ = later(clock_, std::uniform_int_distribution<int>(20, 90)(random_));
@@ -508,8 +508,8 @@ std::vector<std::string> fillValle(SourceCompany& s, BulkRows& destination, cons
     shuffled(std::move(afternoon), s.random());
 
     const std::string target = std::string(kCompanies[2].code) + " " + ansi(kCompanies[2].name);
-    return {csvLine({target, ansi(verify_kind::kDifferent), editedKey, "ENCO_DESCRIPCION", ansi("Comprobante de egreso"),
-                     edited}),
+    return {csvLine({target, ansi(verify_kind::kDifferent), editedKey, "ENCO_DESCRIPCION",
+                     ansi("Comprobante de egreso"), edited}),
             csvLine({target, ansi(verify_kind::kMissing), refusedKey, "", formatDate(today, kLockPicture), ""})};
 }
 
@@ -582,8 +582,9 @@ void writeDestination(const std::string& server, const Date& today, const std::s
                                         {"RPCO_COD", kCompanies[1].code}});
     int item = 0;
     for (const char* prefix : {"FV", "RC"})
-        rows.insert(schema::kReplicaContaDetalle,
-                    {{"RPCO_ID", 1}, {"RPCD_ITEM", ++item}, {"RPCD_PREF", prefix}, {"RPCD_PROY", ""}, {"RPCD_CENTRO", ""}});
+        rows.insert(
+            schema::kReplicaContaDetalle,
+            {{"RPCO_ID", 1}, {"RPCD_ITEM", ++item}, {"RPCD_PREF", prefix}, {"RPCD_PROY", ""}, {"RPCD_CENTRO", ""}});
     rows.insert(schema::kReplicaConta, {{"RPCO_ID", 2},
                                         {"RPCO_NOMBRE", ansi(kCompanies[2].name)},
                                         {"RPCO_SERVIDOR", server},
@@ -643,10 +644,14 @@ DemoSite buildDemo(const std::string& folder, const Date& today)
 
     writeText(site.registry, "Windows Registry Editor Version 5.00\r\n\r\n"
                              "[HKEY_LOCAL_MACHINE\\Software\\Quenti\\Kalvora2015]\r\n"
-                             "\"Directorio\"=\"" + regText(site.folder) + "\"\r\n\r\n"
-                             "[HKEY_CURRENT_USER\\Control Panel\\International]\r\n"
-                             "\"sShortDate\"=\"" + std::string(kLockPicture) + "\"\r\n"
-                             "\"sTimeFormat\"=\"HH:mm:ss\"\r\n");
+                             "\"Directorio\"=\"" +
+                                 regText(site.folder) +
+                                 "\"\r\n\r\n"
+                                 "[HKEY_CURRENT_USER\\Control Panel\\International]\r\n"
+                                 "\"sShortDate\"=\"" +
+                                 std::string(kLockPicture) +
+                                 "\"\r\n"
+                                 "\"sTimeFormat\"=\"HH:mm:ss\"\r\n");
     writeText(site.folder + "/SERVIDORES.cfg", site.server + "\r\n");
 
     const std::string deletedTipo = "NCO";

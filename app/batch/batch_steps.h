@@ -2,12 +2,12 @@
 // The unattended sequence's steps without windows: the same sign-in, "Conectar" and
 // "Enviar" the windows run, on the main window's components.
 #include "app/batch/command_line.h"
-#include "principalconta/unattended.h"
 #include "ctrlaccesoconta/sign_in.h"
 #include "principalconta/destination_company.h"
 #include "principalconta/transmission/preview.h"
 #include "principalconta/transmission/transmission.h"
 #include "principalconta/transmission/verify.h"
+#include "principalconta/unattended.h"
 
 #include <optional>
 

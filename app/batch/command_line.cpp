@@ -96,7 +96,8 @@ BatchOptions parseCommandLine(const std::vector<std::string>& arguments,
             throw UsageError(ansi("La clave es \"-\" pero KALVORA_PASSWORD no está definida"));
         clave = *environmentPassword;
     }
-    const auto parsed = unattendedArguments({ansi(positional[0]), ansi(positional[1]), ansi(clave), ansi(positional[3])});
+    const auto parsed =
+        unattendedArguments({ansi(positional[0]), ansi(positional[1]), ansi(clave), ansi(positional[3])});
     if (!parsed)
         throw UsageError(ansi("Falta el código de la compañía destino"));
     options.arguments = *parsed;

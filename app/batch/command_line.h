@@ -1,8 +1,8 @@
 #pragma once
 // The batch program's command line: the four arguments of the unattended run, the date
 // range and the answer to the per-entry question.
-#include "principalconta/unattended.h"
 #include "base/calendar.h"
+#include "principalconta/unattended.h"
 
 #include <optional>
 #include <stdexcept>
@@ -28,7 +28,7 @@ struct BatchOptions {
     UnattendedArguments arguments;  // Windows-1252, as the sign-in boxes would hold them
     std::optional<Date> desde;      // today when not given
     std::optional<Date> hasta;
-    bool continueOnError = true;    // the answer to "Error transmitiendo ... Continuar?"
+    bool continueOnError = true;  // the answer to "Error transmitiendo ... Continuar?"
 };
 
 // The password argument that stands for $KALVORA_PASSWORD.

@@ -2,15 +2,15 @@
 #include "app/batch/batch_steps.h"
 #include "app/batch/command_line.h"
 #include "app/batch/process_text.h"
-#include "principalconta/transmission/summary_line.h"
+#include "base/text.h"
+#include "ctrlaccesoconta/error_messages.h"
 #include "data/date_text.h"
 #include "principalconta/componentes.h"
 #include "principalconta/data_error_dialogs.h"
+#include "principalconta/transmission/summary_line.h"
 #include "settings/regional_formats.h"
 #include "ui/console_dialogs.h"
 #include "ui/console_progress.h"
-#include "ctrlaccesoconta/error_messages.h"
-#include "base/text.h"
 
 #include <unistd.h>
 

@@ -5,7 +5,9 @@
 #include <iostream>
 
 #ifdef _WIN32
+// shellapi.h needs the types of windows.h before it.
 #include <windows.h>
+
 #include <shellapi.h>
 #endif
 

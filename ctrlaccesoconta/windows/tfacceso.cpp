@@ -1,10 +1,10 @@
 #include "ctrlaccesoconta/windows/tfacceso.h"
 
+#include "ctrlaccesoconta/error_messages.h"
 #include "ctrlaccesoconta/sign_in.h"
 #include "ctrlaccesoconta/windows/title_band.h"
 #include "settings/installation.h"
 #include "settings/servers.h"
-#include "ctrlaccesoconta/error_messages.h"
 #include "ui/qt/glyphs.h"
 #include "ui/qt/text.h"
 
@@ -125,7 +125,10 @@ void Tfacceso::FormCreate()
     ServidorDes->setCurrentIndex(ServidorDes->count() > 0 ? 0 : -1);
 }
 
-void Tfacceso::SpeedButton1Click() { runGuarded(dialogs_, [this] { signInAttempt(); }); }
+void Tfacceso::SpeedButton1Click()
+{
+    runGuarded(dialogs_, [this] { signInAttempt(); });
+}
 
 void Tfacceso::signInAttempt()
 {
@@ -133,8 +136,8 @@ void Tfacceso::signInAttempt()
     Panel2->show();
     repaint();
     try {
-        signIn_->attempt({fromQString(ServidorDes->currentText()), fromQString(TUsuades->text()),
-                         fromQString(TClavedes->text())});
+        signIn_->attempt(
+            {fromQString(ServidorDes->currentText()), fromQString(TUsuades->text()), fromQString(TClavedes->text())});
     } catch (...) {
         // The notice must not go on claiming a connection while the error is read.
         Panel2->hide();

@@ -1,7 +1,7 @@
 #include "principalconta/transmission/copy_comparison.h"
 
-#include "principalconta/transmission/column_copy.h"
 #include "base/errors.h"
+#include "principalconta/transmission/column_copy.h"
 
 #include <optional>
 #include <string_view>

@@ -1,8 +1,8 @@
 #include "principalconta/transmission/journals.h"
 
+#include "base/picture.h"
 #include "settings/clock.h"
 #include "settings/installation.h"
-#include "base/picture.h"
 #include "settings/regional_formats.h"
 
 #include <cstdio>

@@ -19,8 +19,7 @@ std::optional<Date> readDate(const std::string& text, const std::string& shortDa
 
 }  // namespace
 
-bool protectedByLockDate(const std::string& fecha, const std::string& fechaBloqueo,
-                         const std::string& shortDatePicture)
+bool protectedByLockDate(const std::string& fecha, const std::string& fechaBloqueo, const std::string& shortDatePicture)
 {
     const auto date = readDate(fecha, shortDatePicture);
     const auto lock = readDate(fechaBloqueo, shortDatePicture);

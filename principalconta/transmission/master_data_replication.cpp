@@ -1,10 +1,10 @@
 #include "principalconta/transmission/master_data_replication.h"
 
 #include "data/schema.h"
+#include "data/sql_text.h"
 #include "principalconta/componentes.h"
 #include "principalconta/transmission/column_copy.h"
 #include "principalconta/transmission/commands.h"
-#include "data/sql_text.h"
 
 namespace kalvora {
 
@@ -37,8 +37,10 @@ MasterDataQueries masterDataQueries(int tido, const std::string& codigo)
 {
     const std::string quotedCode = quoted(codigo);
     if (tido == schema::kTidoCuenta)
-        return {"select * from cuentas where cuen_cod = " + quotedCode, "SELECT * FROM CUENTAS WHERE CUEN_COD = " + quotedCode};
-    return {"select * from terceros where terc_nit = " + quotedCode, "SELECT * FROM TERCEROS WHERE TERC_NIT = " + quotedCode};
+        return {"select * from cuentas where cuen_cod = " + quotedCode,
+                "SELECT * FROM CUENTAS WHERE CUEN_COD = " + quotedCode};
+    return {"select * from terceros where terc_nit = " + quotedCode,
+            "SELECT * FROM TERCEROS WHERE TERC_NIT = " + quotedCode};
 }
 
 MasterDataPlan planMasterData(RunContext& run, int tido)

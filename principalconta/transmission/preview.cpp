@@ -1,5 +1,6 @@
 #include "principalconta/transmission/preview.h"
 
+#include "base/text.h"
 #include "data/destination.h"
 #include "data/schema.h"
 #include "principalconta/componentes.h"
@@ -8,7 +9,6 @@
 #include "principalconta/transmission/run_steps.h"
 #include "principalconta/transmission/target_walk.h"
 #include "principalconta/transmission/voucher_replication.h"
-#include "base/text.h"
 
 #include <map>
 #include <set>

@@ -1,13 +1,13 @@
 #include "principalconta/transmission/run_steps.h"
 
+#include "base/errors.h"
+#include "base/picture.h"
+#include "base/text.h"
 #include "data/locations.h"
+#include "data/sql_text.h"
 #include "principalconta/componentes.h"
 #include "principalconta/transmission/commands.h"
-#include "data/sql_text.h"
-#include "base/picture.h"
 #include "settings/regional_formats.h"
-#include "base/errors.h"
-#include "base/text.h"
 
 namespace kalvora {
 

@@ -28,8 +28,8 @@ std::string prefixCondition(const std::string& code, const std::vector<std::stri
     for (std::size_t i = 0; i < prefixes.size(); ++i) {
         if (i > 0)
             condition += " or ";
-        condition += "(substring(" + code + " from 1 for " + std::to_string(prefixes[i].size()) + ") = " +
-                     quoted(prefixes[i]) + ")";
+        condition += "(substring(" + code + " from 1 for " + std::to_string(prefixes[i].size()) +
+                     ") = " + quoted(prefixes[i]) + ")";
     }
     return condition + ")";
 }

@@ -1,5 +1,7 @@
 #include "principalconta/transmission/transmission.h"
 
+#include "base/errors.h"
+#include "base/text.h"
 #include "data/schema.h"
 #include "principalconta/componentes.h"
 #include "principalconta/transmission/journals.h"
@@ -8,8 +10,6 @@
 #include "principalconta/transmission/run_steps.h"
 #include "principalconta/transmission/target_walk.h"
 #include "principalconta/transmission/voucher_replication.h"
-#include "base/errors.h"
-#include "base/text.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,5 +1,6 @@
 #include "principalconta/transmission/verify.h"
 
+#include "base/text.h"
 #include "data/destination.h"
 #include "data/schema.h"
 #include "principalconta/componentes.h"
@@ -12,7 +13,6 @@
 #include "principalconta/transmission/selection.h"
 #include "principalconta/transmission/voucher_replication.h"
 #include "settings/installation.h"
-#include "base/text.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -106,9 +106,8 @@ public:
         for (auto& [targetIndex, voucher, fecha] : leftOver_) {
             if (sourceIdentities_.count(voucher.identity) || !reported.insert(voucher.identity).second)
                 continue;
-            add(report_.targets[targetIndex],
-                isLocked(fecha) ? verify_kind::kLocked : verify_kind::kExtra, voucher.shown(), "",
-                fecha);
+            add(report_.targets[targetIndex], isLocked(fecha) ? verify_kind::kLocked : verify_kind::kExtra,
+                voucher.shown(), "", fecha);
         }
     }
 
@@ -325,9 +324,10 @@ private:
         if (b == blocks.end())
             return;
         for (int r = b->second.first; r < b->second.first + b->second.count; ++r)
-            out.push_back({targetName(), ansi(verify_kind::kExtra),
-                           source.shown() + ansi(" línea ") + trimmed(at(lines_.rows[std::size_t(r)], kPosLineItem).asText()),
-                           "", "", ""});
+            out.push_back(
+                {targetName(), ansi(verify_kind::kExtra),
+                 source.shown() + ansi(" línea ") + trimmed(at(lines_.rows[std::size_t(r)], kPosLineItem).asText()), "",
+                 "", ""});
     }
 
     // Accounts and third parties that the range's audit entries touched, sent or not.

@@ -1,12 +1,12 @@
 #include "principalconta/transmission/voucher_replication.h"
 
+#include "base/errors.h"
 #include "data/schema.h"
+#include "data/sql_text.h"
 #include "principalconta/componentes.h"
 #include "principalconta/transmission/column_copy.h"
 #include "principalconta/transmission/commands.h"
 #include "principalconta/transmission/lock_date.h"
-#include "data/sql_text.h"
-#include "base/errors.h"
 
 #include <vector>
 
@@ -141,8 +141,8 @@ void copyLines(RunContext& run, std::int64_t key, const std::string& iddoc)
 // Type, prefix and number identify a voucher between databases.
 std::string voucherCondition(const std::string& tipo, const std::string& prefijo, const std::string& numero)
 {
-    return "TICO_COD = " + quoted(tipo) + " AND PRCO_PREF = " + quoted(prefijo) + " AND ENCO_NUMERO = " +
-           quoted(numero);
+    return "TICO_COD = " + quoted(tipo) + " AND PRCO_PREF = " + quoted(prefijo) +
+           " AND ENCO_NUMERO = " + quoted(numero);
 }
 
 VoucherPlan planVoucherCopy(RunContext& run)

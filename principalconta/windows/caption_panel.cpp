@@ -50,7 +50,8 @@ bool CaptionPanel::focusNextPrevChild(bool next)
     if (stops.empty())
         return QFrame::focusNextPrevChild(next);
     // The focus may be inside a stop, such as a cell editor inside its grid.
-    auto at = std::find_if(stops.begin(), stops.end(), [&](QWidget* w) { return w == focus || w->isAncestorOf(focus); });
+    auto at =
+        std::find_if(stops.begin(), stops.end(), [&](QWidget* w) { return w == focus || w->isAncestorOf(focus); });
     const int n = int(stops.size());
     const int from = at == stops.end() ? (next ? n - 1 : 0) : int(at - stops.begin());
     const int to = ((from + (next ? 1 : -1)) % n + n) % n;

@@ -1,8 +1,8 @@
 #include "principalconta/windows/data_grid.h"
 
+#include "ctrlaccesoconta/error_messages.h"
 #include "data/row_store.h"
 #include "principalconta/windows/row_store_model.h"
-#include "ctrlaccesoconta/error_messages.h"
 
 #include <QApplication>
 #include <QHeaderView>

@@ -111,8 +111,8 @@ bool LookupComboBox::eventFilter(QObject* watched, QEvent* event)
 bool LookupComboBox::search(const QKeyEvent& event)
 {
     const QString text = event.text();
-    const bool typing = !text.isEmpty() && text.at(0).isPrint() &&
-                        !(event.modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    const bool typing =
+        !text.isEmpty() && text.at(0).isPrint() && !(event.modifiers() & (Qt::ControlModifier | Qt::AltModifier));
     if (!typing)
         return false;
     // Keys typed in quick succession into the open list make one text, as in any list.

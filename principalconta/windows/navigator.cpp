@@ -1,8 +1,8 @@
 #include "principalconta/windows/navigator.h"
 
+#include "ctrlaccesoconta/error_messages.h"
 #include "data/row_store.h"
 #include "principalconta/windows/data_grid.h"
-#include "ctrlaccesoconta/error_messages.h"
 #include "ui/qt/glyphs.h"
 
 #include <QHBoxLayout>
@@ -53,12 +53,9 @@ struct ButtonLook {
 };
 
 constexpr ButtonLook kLooks[] = {
-    {Navigator::Button::First, Glyph::First, "Primero"},
-    {Navigator::Button::Prior, Glyph::Prior, "Anterior"},
-    {Navigator::Button::Next, Glyph::Next, "Siguiente"},
-    {Navigator::Button::Last, Glyph::Last, "Último"},
-    {Navigator::Button::Insert, Glyph::Insert, "Insertar"},
-    {Navigator::Button::Delete, Glyph::Delete, "Borrar"},
+    {Navigator::Button::First, Glyph::First, "Primero"},    {Navigator::Button::Prior, Glyph::Prior, "Anterior"},
+    {Navigator::Button::Next, Glyph::Next, "Siguiente"},    {Navigator::Button::Last, Glyph::Last, "Último"},
+    {Navigator::Button::Insert, Glyph::Insert, "Insertar"}, {Navigator::Button::Delete, Glyph::Delete, "Borrar"},
     {Navigator::Button::Cancel, Glyph::Cancel, "Cancelar"},
 };
 

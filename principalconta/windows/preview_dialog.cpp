@@ -1,9 +1,9 @@
 #include "principalconta/windows/preview_dialog.h"
 
+#include "base/text.h"
 #include "principalconta/windows/report_grid.h"
 #include "ui/dialogs.h"
 #include "ui/qt/text.h"
-#include "base/text.h"
 
 #include <QFile>
 #include <QFileDialog>

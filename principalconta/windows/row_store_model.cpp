@@ -1,7 +1,7 @@
 #include "principalconta/windows/row_store_model.h"
 
-#include "data/row_store.h"
 #include "ctrlaccesoconta/error_messages.h"
+#include "data/row_store.h"
 #include "ui/qt/text.h"
 
 #include <QPointer>
@@ -34,8 +34,8 @@ bool isEditing(const RowStore& store)
 
 RowStoreModel::RowStoreModel(RowStore& store, std::vector<GridColumn> columns, Dialogs& dialogs, bool editable,
                              QObject* parent)
-    : QAbstractTableModel(parent), store_(store), columns_(std::move(columns)), dialogs_(dialogs),
-      editable_(editable), shownRows_(store.shownCount()), open_(store.active())
+    : QAbstractTableModel(parent), store_(store), columns_(std::move(columns)), dialogs_(dialogs), editable_(editable),
+      shownRows_(store.shownCount()), open_(store.active())
 {
     // The store outlives no window but may outlive this model: a dead model is skipped.
     store_.addObserver([self = QPointer<RowStoreModel>(this)] {
@@ -83,8 +83,7 @@ QVariant RowStoreModel::headerData(int section, Qt::Orientation orientation, int
         if (role != Qt::DisplayRole || section < 0 || section >= int(columns_.size()))
             return {};
         const int field = fieldOf(section);
-        return field < 0 ? columns_[std::size_t(section)].title
-                         : toQString(store_.fields()[std::size_t(field)].label);
+        return field < 0 ? columns_[std::size_t(section)].title : toQString(store_.fields()[std::size_t(field)].label);
     }
     if (role == Qt::TextAlignmentRole)
         return int(Qt::AlignCenter);

@@ -1,10 +1,10 @@
 #include "principalconta/windows/targets_menu.h"
 
+#include "ctrlaccesoconta/error_messages.h"
 #include "principalconta/componentes.h"
 #include "principalconta/transmission/verify.h"
 #include "principalconta/windows/preview_dialog.h"
 #include "principalconta/windows/verify_dialog.h"
-#include "ctrlaccesoconta/error_messages.h"
 
 #include <QAbstractScrollArea>
 #include <QAction>

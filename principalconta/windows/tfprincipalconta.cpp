@@ -1,12 +1,13 @@
 #include "principalconta/windows/tfprincipalconta.h"
 
-#include "principalconta/unattended.h"
+#include "ctrlaccesoconta/error_messages.h"
 #include "ctrlaccesoconta/windows/tfacceso.h"
 #include "principalconta/componentes.h"
 #include "principalconta/data_error_dialogs.h"
 #include "principalconta/date_range.h"
 #include "principalconta/targets_editor.h"
 #include "principalconta/transmission/transmission.h"
+#include "principalconta/unattended.h"
 #include "principalconta/windows/caption_panel.h"
 #include "principalconta/windows/data_grid.h"
 #include "principalconta/windows/date_editor.h"
@@ -15,7 +16,6 @@
 #include "principalconta/windows/row_store_model.h"
 #include "principalconta/windows/targets_menu.h"
 #include "settings/clock.h"
-#include "ctrlaccesoconta/error_messages.h"
 #include "ui/qt/glyphs.h"
 #include "ui/qt/panel_progress.h"
 #include "ui/qt/text.h"
@@ -431,7 +431,10 @@ void Tfprincipalconta::startInteractive()
     acceso_->show();
 }
 
-void Tfprincipalconta::SerDes1Change() { runGuarded(dialogs_, [this] { listCompanies(); }); }
+void Tfprincipalconta::SerDes1Change()
+{
+    runGuarded(dialogs_, [this] { listCompanies(); });
+}
 
 void Tfprincipalconta::listCompanies() { LCiaDes->setCompanies(destination_.SerDes1Change()); }
 
@@ -446,7 +449,10 @@ void Tfprincipalconta::showServer(const std::string& entry)
     listCompanies();
 }
 
-void Tfprincipalconta::AdvGlowButton2Click() { runGuarded(dialogs_, [this] { connectDestination(); }); }
+void Tfprincipalconta::AdvGlowButton2Click()
+{
+    runGuarded(dialogs_, [this] { connectDestination(); });
+}
 
 void Tfprincipalconta::connectDestination() { destination_.AdvGlowButton2Click(LCiaDes->keyValue()); }
 
@@ -477,7 +483,10 @@ void Tfprincipalconta::AdvGlowButton4Click()
     });
 }
 
-void Tfprincipalconta::SpeedButton1Click() { runGuarded(dialogs_, [this] { send(); }); }
+void Tfprincipalconta::SpeedButton1Click()
+{
+    runGuarded(dialogs_, [this] { send(); });
+}
 
 void Tfprincipalconta::send()
 {

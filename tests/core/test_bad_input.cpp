@@ -1,5 +1,7 @@
 #include "principalconta/transmission/transmission.h"
 
+#include "base/errors.h"
+#include "base/text.h"
 #include "ctrlaccesoconta/error_messages.h"
 #include "data/connection.h"
 #include "data/field.h"
@@ -10,9 +12,7 @@
 #include "support/destination_contents.h"
 #include "support/scratch.h"
 #include "support/transmission_fixture.h"
-#include "base/errors.h"
 #include "ui/scripted_dialogs.h"
-#include "base/text.h"
 
 #include <gtest/gtest.h>
 
@@ -127,7 +127,8 @@ TEST(HighByteLocations, DISABLED_OpenTheirFolderInAUtf8Locale)
     // it from the environment before that, and so does this child.
     ASSERT_NE(std::setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
     test::TempDir dir;
-    const std::string entry = dir.path() + "/Compa\xF1\xED" "a";
+    const std::string entry = dir.path() + "/Compa\xF1\xED"
+                                           "a";
     std::filesystem::create_directories(toUtf8(entry) + "/datos");
     fb::Attachment::create(generalDatabaseLocation(entry), test::embeddedUser())->detach();
     std::ofstream(dir.file("SERVIDORES.cfg"), std::ios::binary) << entry << std::string("\0resto", 6) << "\r\n";
@@ -157,8 +158,7 @@ TEST_F(BadInput, ALocationWithANulIsRefusedRatherThanCut)
     destination.target(1, "Sede", src + std::string(1, '\0'), "SRC");
     EXPECT_FALSE(send());
     EXPECT_EQ(lastMessage(), "Se presento el siguiente error: " +
-                                 ansi("La ubicación de la base de datos contiene un carácter nulo después de ") +
-                                 src);
+                                 ansi("La ubicación de la base de datos contiene un carácter nulo después de ") + src);
     EXPECT_TRUE(rows("select * from cuentas").rows.empty());
     EXPECT_EQ(test::sentFlags(src), "N");
 }
@@ -252,10 +252,8 @@ TEST_F(BadInput, DatesOutsideWhatTheDatabaseHoldsAreRefusedBeforeTheRun)
     destination.target(1, "Sede", site.root(), "SRC");
     const std::string refusal =
         ansi("Las fechas Desde y Hasta deben ser días válidos entre el 0001/01/01 y el 9999/12/31.");
-    for (const auto& [desde, hasta] : std::vector<std::pair<Date, Date>>{{{0, 12, 31}, kDay},
-                                                                         {kDay, {10000, 1, 1}},
-                                                                         {{2026, 2, 30}, kDay},
-                                                                         {{-32000, 1, 1}, {32000, 12, 31}}}) {
+    for (const auto& [desde, hasta] : std::vector<std::pair<Date, Date>>{
+             {{0, 12, 31}, kDay}, {kDay, {10000, 1, 1}}, {{2026, 2, 30}, kDay}, {{-32000, 1, 1}, {32000, 12, 31}}}) {
         dialogs.clear();
         EXPECT_TRUE(send(desde, hasta));
         EXPECT_FALSE(summary.concluded);

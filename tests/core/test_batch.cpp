@@ -1,12 +1,12 @@
 // kalvora-envio-batch and kalvora-demo run as child processes on real databases, the way a
 // scheduler or ./run.sh starts them.
+#include "base/text.h"
 #include "data/ddl.h"
 #include "settings/clock.h"
 #include "support/child_process.h"
 #include "support/scratch.h"
 #include "support/server.h"
 #include "support/transmission_fixture.h"
-#include "base/text.h"
 
 #include <gtest/gtest.h>
 
@@ -63,8 +63,7 @@ protected:
     }
 
     // A source with accounts 1 to n, each with a pending entry of `day`.
-    std::string sourceWithAccounts(int target, const std::string& code, const std::string& name, int n,
-                                   const Date& day)
+    std::string sourceWithAccounts(int target, const std::string& code, const std::string& name, int n, const Date& day)
     {
         const std::string location = site.addSource(code);
         test::CompanyRows rows(location);
@@ -84,7 +83,8 @@ protected:
     // The destination refuses accounts of level 2.
     void refuseLevelTwo()
     {
-        test::execute(site.destination(), {"ALTER TABLE CUENTAS ADD CONSTRAINT CUEN_NIVEL_PERMITIDO CHECK (CUEN_NIVEL <> 2)"});
+        test::execute(site.destination(),
+                      {"ALTER TABLE CUENTAS ADD CONSTRAINT CUEN_NIVEL_PERMITIDO CHECK (CUEN_NIVEL <> 2)"});
     }
 
     const Date today = now().date;
@@ -116,8 +116,9 @@ TEST_F(BatchRun, EverythingSentExitsZeroAndTheRangeIsTodayUnlessTheOptionsSayOth
     EXPECT_EQ(wider.status, 0) << wider.err;
     EXPECT_TRUE(wider.outSays("Resumen: entradas enviadas 1, con error 0, compañías de origen 1")) << wider.out;
     EXPECT_EQ(flags(source), "SSS");
-    EXPECT_EQ(test::query(site.destination(), "select cuen_nombre from cuentas where cuen_cod = '110502'").rows.at(0)[0],
-              Value(ansi("Caja menor número 2")));
+    EXPECT_EQ(
+        test::query(site.destination(), "select cuen_nombre from cuentas where cuen_cod = '110502'").rows.at(0)[0],
+        Value(ansi("Caja menor número 2")));
 }
 
 TEST_F(BatchRun, AFailedEntryExitsOneAndOnErrorAnswersTheQuestion)
@@ -220,8 +221,7 @@ TEST(BatchServer, ThePasswordComesFromKalvoraPasswordAndAWrongOneStopsTheRun)
     test::shareWithServer(dir.path() + "/datos");
     test::createServerDatabase(dir.path() + "/datos/general.fdb", general);
     const std::vector<std::string> arguments{test::serverLocation(dir.path()), user.name(), "-", "DES"};
-    const test::EnvironmentChanges noClientDefaults{{"ISC_USER", std::nullopt},
-                                                                              {"ISC_PASSWORD", std::nullopt}};
+    const test::EnvironmentChanges noClientDefaults{{"ISC_USER", std::nullopt}, {"ISC_PASSWORD", std::nullopt}};
 
     auto environment = noClientDefaults;
     environment["KALVORA_PASSWORD"] = "clave.2026";
@@ -267,7 +267,8 @@ TEST(Demo, TheBatchTransmitsTheDemoAsItsBuilderExpects)
     for (std::size_t start = 0, end; (end = expectedDetail.find("\r\n", start)) != std::string::npos; start = end + 2)
         EXPECT_NE(detail.find(expectedDetail.substr(start, end - start + 2)), std::string::npos) << detail;
 
-    EXPECT_NE(test::runProgram(builtProgram("tools/kalvora-demo"), {dir.path()}).status, 0) << "a folder that is not a demo";
+    EXPECT_NE(test::runProgram(builtProgram("tools/kalvora-demo"), {dir.path()}).status, 0)
+        << "a folder that is not a demo";
 }
 
 }  // namespace

@@ -57,8 +57,9 @@ TEST(BatchCommandLine, HelpDocumentsEveryOptionAndTheExitStatuses)
 {
     const Finished f = batch({"--help"});
     EXPECT_EQ(f.status, 0);
-    for (const char* part : {"--from AAAA-MM-DD", "--to AAAA-MM-DD", "--on-error continue|skip-target", "KALVORA_PASSWORD",
-                             "KALVORA_REGISTRY", "--version", "--preview", "--verify", "\n  0 ", "\n  1 ", "\n  2 ", "\n  64 ", "COMPAÑIA"})
+    for (const char* part : {"--from AAAA-MM-DD", "--to AAAA-MM-DD", "--on-error continue|skip-target",
+                             "KALVORA_PASSWORD", "KALVORA_REGISTRY", "--version", "--preview", "--verify", "\n  0 ",
+                             "\n  1 ", "\n  2 ", "\n  64 ", "COMPAÑIA"})
         EXPECT_TRUE(f.outSays(part)) << part << "\n" << f.out;
 
     // Before anything else on the line, as --help; nothing is run.
@@ -75,8 +76,8 @@ TEST(BatchCommandLine, HelpDocumentsEveryOptionAndTheExitStatuses)
 TEST(BatchCommandLine, ARunThatCannotReachTheDatabaseStopsWithTwo)
 {
     test::TempDir dir;
-    const Finished f = batch({dir.file("no existe"), "SYSDBA", "clave", "001"},
-                             {{"KALVORA_REGISTRY", dir.file("kalvora.reg")}});
+    const Finished f =
+        batch({dir.file("no existe"), "SYSDBA", "clave", "001"}, {{"KALVORA_REGISTRY", dir.file("kalvora.reg")}});
     EXPECT_EQ(f.status, 2) << f.err;
     EXPECT_FALSE(f.err.empty());
     EXPECT_TRUE(f.out.empty()) << f.out;

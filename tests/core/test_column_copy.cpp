@@ -1,8 +1,8 @@
 #include "principalconta/transmission/column_copy.h"
 
+#include "base/errors.h"
 #include "data/row_source.h"
 #include "support/scratch.h"
-#include "base/errors.h"
 
 #include <gtest/gtest.h>
 
@@ -16,9 +16,10 @@ protected:
     {
         fb::Attachment::create(sourceLocation, test::embeddedUser())->detach();
         fb::Attachment::create(destinationLocation, test::embeddedUser())->detach();
-        test::execute(sourceLocation,
-                      {"CREATE TABLE COPIA (ID INTEGER, AMPLIO NUMERIC(18,6), REAL_ DOUBLE PRECISION, SALDO NUMERIC(15,4),"
-                       " TASA NUMERIC(9,2), NOMBRE VARCHAR(20), FECHA DATE, SOBRA VARCHAR(5))"});
+        test::execute(
+            sourceLocation,
+            {"CREATE TABLE COPIA (ID INTEGER, AMPLIO NUMERIC(18,6), REAL_ DOUBLE PRECISION, SALDO NUMERIC(15,4),"
+             " TASA NUMERIC(9,2), NOMBRE VARCHAR(20), FECHA DATE, SOBRA VARCHAR(5))"});
         test::execute(destinationLocation,
                       {"CREATE TABLE COPIA (ID INTEGER, AMPLIO NUMERIC(18,4), REAL_ NUMERIC(18,4), SALDO NUMERIC(15,4),"
                        " TASA NUMERIC(9,2), NOMBRE VARCHAR(20), FECHA DATE)"});
@@ -62,7 +63,8 @@ protected:
 TEST_F(ColumnCopy, WideDecimalsCrossAsCurrencyOtherColumnsAsTheyAre)
 {
     test::execute(sourceLocation, {"INSERT INTO COPIA VALUES (1, 1.23456789, 12.34567, NULL, NULL, NULL, NULL, 'x')",
-                                   "INSERT INTO COPIA VALUES (2, -0.00005, NULL, 7.5, 3.25, 'Pe\xF1" "a', '2026-12-09', NULL)"});
+                                   "INSERT INTO COPIA VALUES (2, -0.00005, NULL, 7.5, 3.25, 'Pe\xF1"
+                                   "a', '2026-12-09', NULL)"});
     copy(1);
     copy(2);
 
@@ -79,7 +81,8 @@ TEST_F(ColumnCopy, WideDecimalsCrossAsCurrencyOtherColumnsAsTheyAre)
     EXPECT_EQ(second[2], Value(Scaled{0, -4}));
     EXPECT_EQ(second[3], Value(Scaled{75000, -4}));
     EXPECT_EQ(second[4], Value(Scaled{325, -2}));
-    EXPECT_EQ(second[5], Value(std::string("Pe\xF1" "a")));
+    EXPECT_EQ(second[5], Value(std::string("Pe\xF1"
+                                           "a")));
     EXPECT_EQ(second[6], Value(Date{2026, 12, 9}));
 }
 
@@ -93,7 +96,7 @@ TEST_F(ColumnCopy, TheDeclaredPrecisionDecidesWhetherANullStaysNull)
         bool keepsNull;
     };
     const std::vector<Column> columns{
-        {"D12_2", "NUMERIC(12,2)", FieldType::Bcd, true},    {"D14_4", "DECIMAL(14,4)", FieldType::Bcd, true},
+        {"D12_2", "NUMERIC(12,2)", FieldType::Bcd, true},     {"D14_4", "DECIMAL(14,4)", FieldType::Bcd, true},
         {"D15_2", "NUMERIC(15,2)", FieldType::FmtBcd, false}, {"D14_5", "NUMERIC(14,5)", FieldType::FmtBcd, false},
         {"D9_2", "NUMERIC(9,2)", FieldType::Bcd, true},
     };

@@ -1,8 +1,8 @@
+#include "base/errors.h"
 #include "data/connection.h"
 #include "data/locations.h"
 #include "data/parameters.h"
 #include "support/scratch.h"
-#include "base/errors.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,8 @@ TEST(ParameterListTest, NamesMatchRegardlessOfCaseAndPrefixAndAnEmptyValueRemove
     p.set("password", "uno");
     p.set("ISC_DPB_USER_NAME", "BETO");
     p.set("Password", "dos");
-    EXPECT_EQ(p.entries(), (Entries{{"User_Name", "BETO"}, {"password", "dos"}})) << "replaced in place, first name kept";
+    EXPECT_EQ(p.entries(), (Entries{{"User_Name", "BETO"}, {"password", "dos"}}))
+        << "replaced in place, first name kept";
     EXPECT_EQ(p.get("isc_dpb_PASSWORD"), "dos");
     EXPECT_EQ(p.get("user_name"), "BETO");
     // Only a leading prefix is ignored.
@@ -115,7 +116,8 @@ TEST_F(DirectConnectionTest, ForwardQueryReadsEveryRowInOrderBesideUpdates)
     q.next();
     EXPECT_TRUE(q.eof()) << "last() ends the reading";
     c.disconnect();
-    EXPECT_EQ(test::query(location, "select count(*) from auditoria where audi_envio = 'S'").rows[0][0].asInteger(), 500);
+    EXPECT_EQ(test::query(location, "select count(*) from auditoria where audi_envio = 'S'").rows[0][0].asInteger(),
+              500);
 }
 
 TEST_F(DirectConnectionTest, NavigationOverEmptyAndFullResults)
@@ -292,10 +294,11 @@ TEST_F(DirectConnectionTest, ExecuteStatementRules)
 // lines read (here also touched) in another, on the same attachment.
 TEST_F(DirectConnectionTest, TwoTransactionsOnOneAttachmentBothCommitAtDisconnect)
 {
-    test::execute(location, {"INSERT INTO AUDITORIA (AUDI_ID, AUDI_ENVIO, TIDO_COD, AUDI_IDDOC) VALUES (1, 'N', 1, 10)",
-                             "INSERT INTO COMPROBANTE_ENCABEZADO (ENCO_CONSEC, TICO_COD, PRCO_PREF, ENCO_NUMERO,"
-                             " ENCO_FECHA) VALUES (10, 'CE', 'P', '1', '2026-01-02')",
-                             "INSERT INTO COMPROBANTE_DETALLE (ENCO_CONSEC, DECO_ITEM, CUEN_COD) VALUES (10, 1, '1105')"});
+    test::execute(location,
+                  {"INSERT INTO AUDITORIA (AUDI_ID, AUDI_ENVIO, TIDO_COD, AUDI_IDDOC) VALUES (1, 'N', 1, 10)",
+                   "INSERT INTO COMPROBANTE_ENCABEZADO (ENCO_CONSEC, TICO_COD, PRCO_PREF, ENCO_NUMERO,"
+                   " ENCO_FECHA) VALUES (10, 'CE', 'P', '1', '2026-01-02')",
+                   "INSERT INTO COMPROBANTE_DETALLE (ENCO_CONSEC, DECO_ITEM, CUEN_COD) VALUES (10, 1, '1105')"});
     Connection cia;
     connectTo(cia);
     DirectTransaction trcia(cia);

@@ -52,10 +52,15 @@ void populate(test::TransmissionSite& site)
     }
     {
         test::CompanyRows rows(b);
-        const Voucher first{.consec = 11, .prefijo = "FA", .numero = "000001", .descripcion = "nueva",
+        const Voucher first{.consec = 11,
+                            .prefijo = "FA",
+                            .numero = "000001",
+                            .descripcion = "nueva",
                             .lines = {VoucherLine{.item = 1}}};
         const Voucher second{.consec = 12, .prefijo = "FA", .numero = "000002", .lines = {VoucherLine{.item = 1}}};
-        const Voucher third{.consec = 13, .prefijo = "FA", .numero = "000003",
+        const Voucher third{.consec = 13,
+                            .prefijo = "FA",
+                            .numero = "000003",
                             .lines = {VoucherLine{.item = 1}, VoucherLine{.item = 2}, VoucherLine{.item = 3}}};
         for (const auto& v : {first, second, third})
             rows.voucher(v);
@@ -69,7 +74,10 @@ void populate(test::TransmissionSite& site)
         rows.audit(test::thirdPartyEntry(6, "900"));
     }
     test::CompanyRows destination(site.destination());
-    destination.voucher(Voucher{.consec = 7, .prefijo = "FA", .numero = "000001", .descripcion = "vieja",
+    destination.voucher(Voucher{.consec = 7,
+                                .prefijo = "FA",
+                                .numero = "000001",
+                                .descripcion = "vieja",
                                 .lines = {VoucherLine{.item = 1}, VoucherLine{.item = 2}}});
     destination.voucher(Voucher{.consec = 9, .prefijo = "FA", .numero = "000009", .lines = {VoucherLine{.item = 1}}});
     destination.account(Account{.cod = "1105", .nombre = "Caja vieja"});

@@ -1,9 +1,9 @@
+#include "base/errors.h"
+#include "base/text.h"
 #include "data/connection.h"
 #include "data/destination.h"
 #include "support/environment.h"
 #include "support/scratch.h"
-#include "base/errors.h"
-#include "base/text.h"
 
 #include <gtest/gtest.h>
 
@@ -164,7 +164,8 @@ TEST_F(DestinationTest, ErrorsCarryTheServersText)
         envio.select("select * from NO_SUCH");
         FAIL();
     } catch (const DatabaseError& e) {
-        EXPECT_STREQ(e.what(), "Dynamic SQL Error\n-SQL error code = -204\n-Table unknown\n-NO_SUCH\n-At line 1, column 15");
+        EXPECT_STREQ(e.what(),
+                     "Dynamic SQL Error\n-SQL error code = -204\n-Table unknown\n-NO_SUCH\n-At line 1, column 15");
         EXPECT_EQ(e.code(), isc_dsql_error);
         EXPECT_EQ(e.sqlState(), "42S02");
     }
@@ -229,8 +230,7 @@ TEST_F(LockWaitTest, UpdateWaitsAndMeetsTheConflictWhenTheHolderCommits)
         FAIL() << "the update overwrote a change it never saw";
     } catch (const DatabaseError& e) {
         EXPECT_TRUE(ended);
-        EXPECT_NE(std::string(e.what()).find("update conflicts with concurrent update"), std::string::npos)
-            << e.what();
+        EXPECT_NE(std::string(e.what()).find("update conflicts with concurrent update"), std::string::npos) << e.what();
     }
     EXPECT_EQ(stored(), "holder");
 }
@@ -242,8 +242,7 @@ TEST_F(LockWaitTest, WithoutWaitOnLocksTheUpdateFailsWhileTheHolderIsActive)
         envio.execute("UPDATE T SET V = 'destino' WHERE ID = 1");
         FAIL();
     } catch (const DatabaseError& e) {
-        EXPECT_NE(std::string(e.what()).find("update conflicts with concurrent update"), std::string::npos)
-            << e.what();
+        EXPECT_NE(std::string(e.what()).find("update conflicts with concurrent update"), std::string::npos) << e.what();
     }
     holding->rollback();
     EXPECT_EQ(stored(), "antes");
@@ -258,9 +257,9 @@ protected:
     std::string registry = dir.file("kalvora.reg");
     std::optional<std::string> oldRegistry;
 
-    std::string high;         // every byte from 0x80 to 0xFF
+    std::string high;  // every byte from 0x80 to 0xFF
     std::string name = ansi("Peña Álvarez, niño");
-    std::string photo;        // 200 KB of every byte value
+    std::string photo;  // 200 KB of every byte value
     std::string memo = std::string("a\0b", 3) + ansi("ñ") + std::string("\0\0", 2);
 
     void SetUp() override
@@ -279,10 +278,7 @@ protected:
                        " N154 NUMERIC(15,4), B BLOB SUB_TYPE 0, M BLOB SUB_TYPE 1)"});
     }
 
-    void TearDown() override
-    {
-        test::setEnvironmentVariable("KALVORA_REGISTRY", oldRegistry);
-    }
+    void TearDown() override { test::setEnvironmentVariable("KALVORA_REGISTRY", oldRegistry); }
 
     void writeRegionalFormats(const std::string& shortDate, const std::string& longTime)
     {
@@ -369,7 +365,8 @@ TEST_F(ColumnTypesTest, ValuesRoundTripThroughBothConnections)
 
 TEST_F(ColumnTypesTest, DatesReadAsTextFollowTheRegionalFormats)
 {
-    test::execute(location, {"INSERT INTO TIPOS (ID, D, T, TS) VALUES (1, '2026-03-04', '14:05:09', '2026-03-04 07:08:09')"});
+    test::execute(location,
+                  {"INSERT INTO TIPOS (ID, D, T, TS) VALUES (1, '2026-03-04', '14:05:09', '2026-03-04 07:08:09')"});
     Connection cia;
     cia.setDatabase(location);
     cia.setParam("User_Name", "SYSDBA");

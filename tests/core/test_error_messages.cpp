@@ -1,7 +1,7 @@
-#include "ctrlaccesoconta/error_messages.h"
 #include "base/errors.h"
-#include "ui/scripted_dialogs.h"
 #include "base/text.h"
+#include "ctrlaccesoconta/error_messages.h"
+#include "ui/scripted_dialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -43,7 +43,8 @@ TEST(ErrorMessages, CurrentWordingTakesTheNameAfterForFile)
     EXPECT_EQ(mensaje_error("I/O error during \"CreateFile (open)\" operation for file \"C:\\D\\G.FDB\"\n"
                             "Unable to complete network request to host \"srv\""),
               ansi("No se encontró el archivo o la ruta C:\\D\\G.FDB"));
-    EXPECT_EQ(mensaje_error("I/O error during \"open\" operation for file"), ansi("No se encontró el archivo o la ruta "));
+    EXPECT_EQ(mensaje_error("I/O error during \"open\" operation for file"),
+              ansi("No se encontró el archivo o la ruta "));
 }
 
 TEST(ErrorMessages, LetterCaseMatters)
@@ -57,9 +58,8 @@ TEST(ErrorMessages, ENoManejadaShowsOnePlainMessage)
 {
     ScriptedDialogs dialogs;
     ENoManejada(dialogs, "Unable to complete network request to host \"srv\"");
-    EXPECT_EQ(dialogs.events(),
-              (std::vector<ScriptedDialogs::Event>{
-                  {Kind::Message, ansi("No se encontró el equipo servidor con nombre srv")}}));
+    EXPECT_EQ(dialogs.events(), (std::vector<ScriptedDialogs::Event>{
+                                    {Kind::Message, ansi("No se encontró el equipo servidor con nombre srv")}}));
 }
 
 TEST(Guard, ReportsHowTheActionEnded)

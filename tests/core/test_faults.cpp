@@ -1,13 +1,13 @@
 #include "principalconta/transmission/transmission.h"
 
+#include "base/text.h"
+#include "ctrlaccesoconta/error_messages.h"
 #include "settings/clock.h"
 #include "support/destination_contents.h"
 #include "support/lock_holder.h"
 #include "support/scratch.h"
 #include "support/transmission_fixture.h"
-#include "ctrlaccesoconta/error_messages.h"
 #include "ui/scripted_dialogs.h"
-#include "base/text.h"
 
 #include <gtest/gtest.h>
 
@@ -45,7 +45,8 @@ protected:
     std::string accountName(const std::string& cod)
     {
         return test::query(site.destination(), "select cuen_nombre from cuentas where cuen_cod = '" + cod + "'")
-            .rows.at(0)[0].asText();
+            .rows.at(0)[0]
+            .asText();
     }
 
     test::TempDir dir;

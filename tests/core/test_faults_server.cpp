@@ -5,6 +5,7 @@
 // writing data to the connection." once the server has closed the socket.
 #include "principalconta/transmission/transmission.h"
 
+#include "ctrlaccesoconta/error_messages.h"
 #include "data/ddl.h"
 #include "principalconta/data_error_dialogs.h"
 #include "settings/clock.h"
@@ -12,7 +13,6 @@
 #include "support/lock_holder.h"
 #include "support/server.h"
 #include "support/transmission_fixture.h"
-#include "ctrlaccesoconta/error_messages.h"
 #include "ui/scripted_dialogs.h"
 
 #include <gtest/gtest.h>
@@ -39,7 +39,9 @@ void populate(const std::string& a, const std::string& b, const std::string& des
     {
         test::CompanyRows rows(a, params);
         for (int n = 1; n <= 2; ++n) {
-            const Voucher v{.consec = n, .numero = "00000" + std::to_string(n), .total = Scaled{n * 1000, -2},
+            const Voucher v{.consec = n,
+                            .numero = "00000" + std::to_string(n),
+                            .total = Scaled{n * 1000, -2},
                             .lines = {VoucherLine{.item = 1, .debito = Scaled{n * 10000, -4}},
                                       VoucherLine{.item = 2, .credito = Scaled{n * 10000, -4}}}};
             rows.voucher(v);
@@ -52,9 +54,11 @@ void populate(const std::string& a, const std::string& b, const std::string& des
     }
     {
         test::CompanyRows rows(b, params);
-        const Voucher replaced{.consec = 11, .prefijo = "FA", .descripcion = "nueva",
-                               .lines = {VoucherLine{.item = 1}}};
-        const Voucher third{.consec = 13, .prefijo = "FA", .numero = "000003",
+        const Voucher replaced{
+            .consec = 11, .prefijo = "FA", .descripcion = "nueva", .lines = {VoucherLine{.item = 1}}};
+        const Voucher third{.consec = 13,
+                            .prefijo = "FA",
+                            .numero = "000003",
                             .lines = {VoucherLine{.item = 1}, VoucherLine{.item = 2}, VoucherLine{.item = 3}}};
         rows.voucher(replaced);
         rows.voucher(third);
@@ -65,7 +69,9 @@ void populate(const std::string& a, const std::string& b, const std::string& des
         rows.audit(test::voucherEntry(4, third));
     }
     test::CompanyRows rows(destination, params);
-    rows.voucher(Voucher{.consec = 7, .prefijo = "FA", .descripcion = "vieja",
+    rows.voucher(Voucher{.consec = 7,
+                         .prefijo = "FA",
+                         .descripcion = "vieja",
                          .lines = {VoucherLine{.item = 1}, VoucherLine{.item = 2}}});
     rows.voucher(Voucher{.consec = 9, .prefijo = "FA", .numero = "000009", .lines = {VoucherLine{.item = 1}}});
     rows.account(Account{.cod = "1105", .nombre = "Caja vieja"});

@@ -33,7 +33,8 @@ TEST_F(Journals, LinesAreAppendedInTheRegionalFormatsWithCrLf)
         archivo_errores(dialogs, "REPLICA", "Error transmitiendo CEG CE000123");
         archivo_auditoria(dialogs, "1235", "100", "1105");
     }
-    EXPECT_EQ(site.journal("ENVIO.TXT"), "07/06/2015,10:15:32,1234,1,CE000123\r\n07/06/2015,10:15:33,1235,100,1105\r\n");
+    EXPECT_EQ(site.journal("ENVIO.TXT"),
+              "07/06/2015,10:15:32,1234,1,CE000123\r\n07/06/2015,10:15:33,1235,100,1105\r\n");
     EXPECT_EQ(site.journal("ERRORES.TXT"), "07/06/2015,10:15:33,REPLICA,Error transmitiendo CEG CE000123\r\n");
     EXPECT_TRUE(dialogs.events().empty());
 }

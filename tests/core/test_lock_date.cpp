@@ -41,8 +41,8 @@ const LockCase kCases[] = {
     // A lock date that does not read as a date: the texts decide.
     {"dd/MM/yyyy", "09/12/2026", "31/13/2026", true},
     {"dd/MM/yyyy", "15/01/2025", "cierre", true},
-    {"dd/MM/yyyy", "15/01/2025", "", false},            // no lock date
-    {"dd/MM/yyyy", "", "01/12/2025", true},             // a voucher without a date, as before
+    {"dd/MM/yyyy", "15/01/2025", "", false},  // no lock date
+    {"dd/MM/yyyy", "", "01/12/2025", true},   // a voucher without a date, as before
 };
 
 TEST(LockDate, TheCalendarDecidesWhenBothTextsAreDatesAndTheTextOtherwise)

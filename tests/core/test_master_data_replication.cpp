@@ -1,9 +1,9 @@
 #include "principalconta/transmission/master_data_replication.h"
 
+#include "base/text.h"
 #include "support/scratch.h"
 #include "support/transmission_fixture.h"
 #include "ui/scripted_dialogs.h"
-#include "base/text.h"
 
 #include <gtest/gtest.h>
 

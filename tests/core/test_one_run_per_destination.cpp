@@ -2,6 +2,7 @@
 // "Enviar" on another machine as another user: through the real server, in two processes.
 #include "principalconta/transmission/transmission.h"
 
+#include "base/text.h"
 #include "data/ddl.h"
 #include "principalconta/data_error_dialogs.h"
 #include "support/background_process.h"
@@ -10,7 +11,6 @@
 #include "support/server.h"
 #include "support/transmission_fixture.h"
 #include "ui/scripted_dialogs.h"
-#include "base/text.h"
 
 #include <gtest/gtest.h>
 
@@ -104,8 +104,8 @@ protected:
             test::builtProgram("kalvora-envio-batch"),
             std::vector<std::string>{"--from", "2026-12-09", "--to", "2026-12-09", test::serverLocation(server.path()),
                                      user, "-", "DES"},
-            test::EnvironmentChanges{{"KALVORA_PASSWORD", password}, {"ISC_USER", std::nullopt},
-                                     {"ISC_PASSWORD", std::nullopt}});
+            test::EnvironmentChanges{
+                {"KALVORA_PASSWORD", password}, {"ISC_USER", std::nullopt}, {"ISC_PASSWORD", std::nullopt}});
     }
 
     std::string accountNames()
@@ -153,7 +153,8 @@ TEST_F(OneRunPerDestination, ASecondRunStopsBeforeWritingAnythingAndTheFirstGoes
     EXPECT_TRUE(second->out.empty()) << second->out;
     EXPECT_TRUE(first.concluded);
     EXPECT_EQ(first.transmitted, 3);
-    EXPECT_EQ(dialogs.texts(Kind::Message), std::vector<std::string>{ansi("Proceso de envio de información concluído.")});
+    EXPECT_EQ(dialogs.texts(Kind::Message),
+              std::vector<std::string>{ansi("Proceso de envio de información concluído.")});
     EXPECT_EQ(site.journalLines("ENVIO.TXT").size(), 3u) << "the second run journalled nothing";
     EXPECT_EQ(test::sentFlags(source, test::sysdba()), "SSS");
     EXPECT_EQ(accountNames(), "Caja 1;Caja 2;Caja 3;");

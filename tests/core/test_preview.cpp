@@ -1,5 +1,6 @@
 #include "principalconta/transmission/preview.h"
 
+#include "base/text.h"
 #include "data/ddl.h"
 #include "principalconta/data_error_dialogs.h"
 #include "principalconta/transmission/transmission.h"
@@ -9,7 +10,6 @@
 #include "support/server.h"
 #include "support/transmission_fixture.h"
 #include "ui/scripted_dialogs.h"
-#include "base/text.h"
 
 #include <gtest/gtest.h>
 

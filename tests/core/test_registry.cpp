@@ -1,15 +1,15 @@
 // The installation directory and the regional formats as the program reads them: from the
 // real registry on Windows (a key of the test's own standing in for HKEY_LOCAL_MACHINE and
 // HKEY_CURRENT_USER), from the registry file elsewhere.
+#include "base/errors.h"
+#include "base/text.h"
 #include "settings/installation.h"
 #include "settings/regional_formats.h"
 #include "settings/servers.h"
 #include "support/environment.h"
 #include "support/scoped_registry.h"
 #include "support/temp_dir.h"
-#include "base/errors.h"
 #include "ui/scripted_dialogs.h"
-#include "base/text.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +23,8 @@ using Kind = ScriptedDialogs::Kind;
 using test::ScopedRegistry;
 
 const std::string kInstallPath = "\\Software\\Quenti\\Kalvora2015";
-const std::string kMissingKey = ansi("No se encontró la Clave HKEY_LOCAL_MACHINE\\Software\\Quenti\\Kalvora2015\\Directorio");
+const std::string kMissingKey =
+    ansi("No se encontró la Clave HKEY_LOCAL_MACHINE\\Software\\Quenti\\Kalvora2015\\Directorio");
 
 void setDirectorio(ScopedRegistry& registry, const RegistryValue& value, RegistryView view = RegistryView::Bits64)
 {

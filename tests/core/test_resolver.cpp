@@ -1,6 +1,6 @@
+#include "base/errors.h"
 #include "data/resolver.h"
 #include "data/row_store.h"
-#include "base/errors.h"
 
 #include <gtest/gtest.h>
 
@@ -49,7 +49,8 @@ TEST(Resolver, UpdateComparesEveryEligibleOldValueAndNullsWithIsNull)
 
 TEST(Resolver, UpdateWithSeveralWrittenFieldsSeparatesThemWithCommas)
 {
-    RowChange c{UpdateKind::Modify, {Value(1), Value("a"), Value(), Value(), Value()},
+    RowChange c{UpdateKind::Modify,
+                {Value(1), Value("a"), Value(), Value(), Value()},
                 {Value(2), Value("b"), std::nullopt, std::nullopt, std::nullopt}};
     const auto s = buildStatement("\"T\"", kFields, c, '"');
     ASSERT_TRUE(s);
@@ -69,7 +70,8 @@ TEST(Resolver, ReadOnlyAndUnassignedFieldsAreNotWrittenAndAChangeWithoutWritesIs
 {
     auto fields = kFields;
     fields[1].readOnly = true;
-    RowChange c{UpdateKind::Modify, {Value(1), Value("a"), Value(), Value(), Value()},
+    RowChange c{UpdateKind::Modify,
+                {Value(1), Value("a"), Value(), Value(), Value()},
                 {std::nullopt, Value("b"), std::nullopt, std::nullopt, std::nullopt}};
     EXPECT_FALSE(buildStatement("\"T\"", fields, c, '"'));
 }

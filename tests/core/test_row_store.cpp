@@ -1,12 +1,12 @@
+#include "base/errors.h"
+#include "base/text.h"
 #include "ctrlaccesoconta/sign_in.h"
 #include "data/row_store.h"
 #include "principalconta/componentes.h"
 #include "principalconta/data_error_dialogs.h"
 #include "support/environment.h"
 #include "support/scratch.h"
-#include "base/errors.h"
 #include "ui/scripted_dialogs.h"
-#include "base/text.h"
 
 #include <gtest/gtest.h>
 
@@ -315,14 +315,14 @@ TEST_P(DeclaredFieldsTest, AResultWithoutOneOfThemIsRefused)
     EXPECT_FALSE(store.active());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Stores, DeclaredFieldsTest,
-    ::testing::Values(MissingField{"Creplicac", "ALTER TABLE REPLICA_CONTA DROP RPCO_SERVIDOR",
-                                   "Creplicac: Field 'RPCO_SERVIDOR' not found"},
-                      MissingField{"CReplicadet", "ALTER TABLE REPLICA_CONTA_DETALLE DROP RPCD_CENTRO",
-                                   "CReplicadet: Field 'RPCD_CENTRO' not found"},
-                      MissingField{"CusuarioDes", "ALTER TABLE USUARIO DROP USUA_NOMBRE",
-                                   "CusuarioDes: Field 'USUA_NOMBRE' not found"}));
+INSTANTIATE_TEST_SUITE_P(Stores, DeclaredFieldsTest,
+                         ::testing::Values(MissingField{"Creplicac", "ALTER TABLE REPLICA_CONTA DROP RPCO_SERVIDOR",
+                                                        "Creplicac: Field 'RPCO_SERVIDOR' not found"},
+                                           MissingField{"CReplicadet",
+                                                        "ALTER TABLE REPLICA_CONTA_DETALLE DROP RPCD_CENTRO",
+                                                        "CReplicadet: Field 'RPCD_CENTRO' not found"},
+                                           MissingField{"CusuarioDes", "ALTER TABLE USUARIO DROP USUA_NOMBRE",
+                                                        "CusuarioDes: Field 'USUA_NOMBRE' not found"}));
 
 TEST_F(RowStoreTest, CancelUpdatesPutsDeletedRowsBackInTheirPlaces)
 {

@@ -5,8 +5,9 @@
 namespace kalvora {
 namespace {
 
-const std::string kPending = "select * from auditoria where audi_envio = 'N' and ((tido_cod = 1) or (tido_cod = 100) or "
-                             "(tido_cod = 102))";
+const std::string kPending =
+    "select * from auditoria where audi_envio = 'N' and ((tido_cod = 1) or (tido_cod = 100) or "
+    "(tido_cod = 102))";
 
 TEST(Selection, PrefixesJoinTheDateRangeAndTheOrderWithoutABlank)
 {
@@ -18,9 +19,10 @@ TEST(Selection, PrefixesJoinTheDateRangeAndTheOrderWithoutABlank)
 
 TEST(Selection, WithoutPrefixesEveryCodeIsTaken)
 {
-    EXPECT_EQ(selectionText({2026, 2, 3}, {2026, 2, 3}, {}),
-              kPending +
-                  " and audi_fecha >= '2026-02-03' and audi_fecha <= '2026-02-03'order by audi_fecha, audi_hora, audi_id");
+    EXPECT_EQ(
+        selectionText({2026, 2, 3}, {2026, 2, 3}, {}),
+        kPending +
+            " and audi_fecha >= '2026-02-03' and audi_fecha <= '2026-02-03'order by audi_fecha, audi_hora, audi_id");
 }
 
 TEST(Selection, PrefixesAreDataEvenWithQuotesOrEmpty)

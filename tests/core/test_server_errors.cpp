@@ -1,11 +1,11 @@
+#include "base/errors.h"
+#include "base/text.h"
 #include "ctrlaccesoconta/error_messages.h"
 #include "data/connection.h"
 #include "data/destination.h"
 #include "data/locations.h"
 #include "support/environment.h"
 #include "support/server.h"
-#include "base/errors.h"
-#include "base/text.h"
 
 #include <gtest/gtest.h>
 
@@ -45,7 +45,6 @@ protected:
         c.setParam("User_Name", user.name());
         c.setParam("password", password);
     }
-
 };
 
 TEST_F(ServerErrorsTest, WrongPasswordIsRefusedAndTheRightOneWorks)

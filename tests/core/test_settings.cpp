@@ -1,5 +1,5 @@
-#include "settings/clock.h"
 #include "base/picture.h"
+#include "settings/clock.h"
 #include "settings/registry_file.h"
 #include "settings/servers.h"
 #include "support/temp_dir.h"
@@ -15,10 +15,7 @@ const std::string kHeader = "Windows Registry Editor Version 5.00\r\n\r\n";
 const std::string kInstallPath = "HKEY_LOCAL_MACHINE\\Software\\Quenti\\Kalvora2015";
 const std::string kInstallKey = "[" + kInstallPath + "]\r\n";
 
-std::optional<RegistryFileKey> installKey(const std::string& file)
-{
-    return readRegistryFileKey(file, kInstallPath);
-}
+std::optional<RegistryFileKey> installKey(const std::string& file) { return readRegistryFileKey(file, kInstallPath); }
 
 // The file regedit exports, which stands in for the registry off Windows.
 TEST(RegistryFile, WithoutTheHeaderOrTheSectionThereIsNoKey)
@@ -104,9 +101,10 @@ TEST(RegistryFile, MalformedLinesAreSkipped)
 
 TEST(RegistryFile, LaterLinesReplaceAndDeleteValues)
 {
-    const auto key = installKey(kHeader + kInstallKey + "\"Directorio\"=\"/uno\"\r\n\"Borrado\"=\"x\"\r\n" +
-                                "[-HKEY_LOCAL_MACHINE\\Software\\Quenti\\Kalvora2015]\r\n\"Directorio\"=\"/fuera\"\r\n" +
-                                "\"Fuera\"=\"x\"\r\n" + kInstallKey + "\"directorio\"=\"/dos\"\r\n\"Borrado\"=-\r\n");
+    const auto key =
+        installKey(kHeader + kInstallKey + "\"Directorio\"=\"/uno\"\r\n\"Borrado\"=\"x\"\r\n" +
+                   "[-HKEY_LOCAL_MACHINE\\Software\\Quenti\\Kalvora2015]\r\n\"Directorio\"=\"/fuera\"\r\n" +
+                   "\"Fuera\"=\"x\"\r\n" + kInstallKey + "\"directorio\"=\"/dos\"\r\n\"Borrado\"=-\r\n");
     ASSERT_TRUE(key);
     ASSERT_TRUE(key->value("Directorio"));
     EXPECT_EQ(key->value("Directorio")->text(), "/dos");
@@ -131,16 +129,11 @@ TEST(Picture, FormatsTimesOnATwelveAndATwentyFourHourClock)
         const char* written;
     };
     const std::vector<Case> cases{
-        {{0, 7, 9, 0}, "h:mm:ss tt", "12:07:09 a. m."},
-        {{11, 59, 59, 0}, "hh:mm tt", "11:59 a. m."},
-        {{12, 0, 0, 0}, "h:mm tt", "12:00 p. m."},
-        {{13, 7, 9, 0}, "hh:m:s tt", "01:7:9 p. m."},
-        {{23, 5, 0, 0}, "h:mm t", "11:05 p"},
-        {{0, 30, 0, 0}, "tt hh", "a. m. 12"},
-        {{13, 7, 9, 0}, "HH:mm:ss", "13:07:09"},
-        {{13, 7, 9, 0}, "HH'h'mm dd", "13h07 dd"},
-        {{13, 7, 9, 0}, "HH''mm 'tt'", "13'07 tt"},
-        {{13, 7, 9, 0}, "H ttt", "13 ttt"},
+        {{0, 7, 9, 0}, "h:mm:ss tt", "12:07:09 a. m."}, {{11, 59, 59, 0}, "hh:mm tt", "11:59 a. m."},
+        {{12, 0, 0, 0}, "h:mm tt", "12:00 p. m."},      {{13, 7, 9, 0}, "hh:m:s tt", "01:7:9 p. m."},
+        {{23, 5, 0, 0}, "h:mm t", "11:05 p"},           {{0, 30, 0, 0}, "tt hh", "a. m. 12"},
+        {{13, 7, 9, 0}, "HH:mm:ss", "13:07:09"},        {{13, 7, 9, 0}, "HH'h'mm dd", "13h07 dd"},
+        {{13, 7, 9, 0}, "HH''mm 'tt'", "13'07 tt"},     {{13, 7, 9, 0}, "H ttt", "13 ttt"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.picture);
@@ -166,10 +159,7 @@ TEST(Picture, ParsesDatesWrittenWithThePicture)
 
 class ServerList : public ::testing::Test {
 protected:
-    void write(const std::string& bytes) const
-    {
-        std::ofstream(dir.file("SERVIDORES.cfg"), std::ios::binary) << bytes;
-    }
+    void write(const std::string& bytes) const { std::ofstream(dir.file("SERVIDORES.cfg"), std::ios::binary) << bytes; }
 
     test::TempDir dir;
 };

@@ -1,10 +1,10 @@
 // Texts that differ only in their compared values share one prepared statement, and must
 // answer exactly as the texts with literals would; reads of a run share one transaction.
+#include "base/errors.h"
 #include "data/connection.h"
 #include "data/destination.h"
 #include "data/literal_lifting.h"
 #include "support/scratch.h"
-#include "base/errors.h"
 
 #include <gtest/gtest.h>
 
@@ -122,11 +122,10 @@ protected:
 
     void SetUp() override
     {
-        test::execute(location,
-                      {"CREATE TABLE S (ID INTEGER NOT NULL, CODE VARCHAR(3), FIXED CHAR(3), SMALL SMALLINT,"
-                       " AMOUNT NUMERIC(9,2), DIA DATE)",
-                       "INSERT INTO S VALUES (1, 'A''B', 'AB', 7, 5.00, '2026-12-09')",
-                       "INSERT INTO S VALUES (2, 'XYZ', 'XYZ', 8, 5.25, '2026-12-10')"});
+        test::execute(location, {"CREATE TABLE S (ID INTEGER NOT NULL, CODE VARCHAR(3), FIXED CHAR(3), SMALL SMALLINT,"
+                                 " AMOUNT NUMERIC(9,2), DIA DATE)",
+                                 "INSERT INTO S VALUES (1, 'A''B', 'AB', 7, 5.00, '2026-12-09')",
+                                 "INSERT INTO S VALUES (2, 'XYZ', 'XYZ', 8, 5.25, '2026-12-10')"});
         envio.setParam("Database", location);
         envio.setParam("User_Name", "SYSDBA");
     }
@@ -144,7 +143,8 @@ protected:
     {
         return envio
             .select("select count(*) from mon$statements where mon$attachment_id = current_connection"
-                    " and mon$sql_text starting with '" + start + "'")
+                    " and mon$sql_text starting with '" +
+                    start + "'")
             .rows.at(0)
             .at(0)
             .asInteger();

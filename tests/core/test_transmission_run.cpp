@@ -1,13 +1,13 @@
 #include "principalconta/transmission/transmission.h"
 
+#include "base/errors.h"
+#include "base/text.h"
 #include "data/ddl.h"
 #include "settings/clock.h"
 #include "support/scratch.h"
 #include "support/server.h"
 #include "support/transmission_fixture.h"
-#include "base/errors.h"
 #include "ui/scripted_dialogs.h"
-#include "base/text.h"
 
 #include <gtest/gtest.h>
 
@@ -69,7 +69,8 @@ TEST_F(TransmissionRun, WithoutACompanyNothingStartsAndWithoutTargetsItJustConcl
     c = site.connect(dialogs);
     const auto refused = SpeedButton1Click(*c, dialogs, progress, "", kDay, kDay);
     EXPECT_FALSE(refused.concluded);
-    EXPECT_EQ(dialogs.texts(Kind::Message), std::vector<std::string>{ansi("Debe indicar las compañías origen y destino.")});
+    EXPECT_EQ(dialogs.texts(Kind::Message),
+              std::vector<std::string>{ansi("Debe indicar las compañías origen y destino.")});
     EXPECT_TRUE(progress.events.empty());
     EXPECT_TRUE(c->usuario_replica.empty()) << "the settings are not even read";
 
@@ -118,10 +119,9 @@ TEST_F(TransmissionRun, EachEntryIsJournalledDispatchedAndFlaggedInDateAndTimeOr
     EXPECT_EQ(summary.targets, 1);
     EXPECT_EQ(summary.transmitted, 3);
     EXPECT_EQ(summary.failed, 1);
-    EXPECT_EQ(site.journalLines("ENVIO.TXT"), (std::vector<std::string>{"2026/12/09,10:00:00,2,100,1105",
-                                                                       "2026/12/09,10:00:01,3,102,900123",
-                                                                       "2026/12/09,10:00:03,1,1,CE000001",
-                                                                       "2026/12/09,10:00:04,4,1,CE000002"}));
+    EXPECT_EQ(site.journalLines("ENVIO.TXT"),
+              (std::vector<std::string>{"2026/12/09,10:00:00,2,100,1105", "2026/12/09,10:00:01,3,102,900123",
+                                        "2026/12/09,10:00:03,1,1,CE000001", "2026/12/09,10:00:04,4,1,CE000002"}));
     EXPECT_EQ(site.journalLines("ERRORES.TXT"),
               std::vector<std::string>{"2026/12/09,10:00:02,SYSDBA,Error transmitiendo 900123"});
     EXPECT_EQ(dialogs.texts(Kind::Question), std::vector<std::string>{"Error transmitiendo 900123. Continuar?"});
@@ -173,10 +173,9 @@ TEST_F(TransmissionRun, AnsweringNoLeavesTheRestOfTheTargetPendingAndGoesOn)
     EXPECT_EQ(flags(a), "SNN");
     EXPECT_EQ(flags(b), "S");
     EXPECT_EQ(flags(empty), "N");
-    EXPECT_EQ(progress.events,
-              (std::vector<std::string>{"show", "caption:" + caption("Sede A"), "reset:3", "step", "step",
-                                        "caption:" + caption("Sede C"), "reset:0", "caption:" + caption("Sede B"),
-                                        "reset:1", "step", "hide"}));
+    EXPECT_EQ(progress.events, (std::vector<std::string>{"show", "caption:" + caption("Sede A"), "reset:3", "step",
+                                                         "step", "caption:" + caption("Sede C"), "reset:0",
+                                                         "caption:" + caption("Sede B"), "reset:1", "step", "hide"}));
     EXPECT_EQ(count("select * from cuentas"), 2u);
 }
 
@@ -269,7 +268,8 @@ TEST_F(TransmissionRun, QuotesInCodesAndPrefixesAreData)
     EXPECT_EQ(summary.transmitted, 4);
     EXPECT_EQ(summary.failed, 0);
     EXPECT_EQ(flags(src), "SSSNS");
-    const fb::Rows headers = test::query(site.destination(), "select prco_pref, enco_numero from comprobante_encabezado");
+    const fb::Rows headers =
+        test::query(site.destination(), "select prco_pref, enco_numero from comprobante_encabezado");
     ASSERT_EQ(headers.rows.size(), 1u) << "copied twice, kept once; the other one deleted";
     EXPECT_EQ(headers.rows[0][0], Value("D'A"));
     EXPECT_EQ(headers.rows[0][1], Value("000001"));
@@ -329,7 +329,8 @@ TEST_F(TransmissionRun, SourcesAreOpenedWithTheReplicationCredentials)
     EXPECT_EQ(count("select * from cuentas"), 1u);
 
     // Without a password the server refuses the source, and the run stops there.
-    destination.execute("DELETE FROM CONFIGURACION WHERE CONF_PROPIEDAD = 'CLAVE DE USUARIO PARA REPLICACION DE ARTICULOS'");
+    destination.execute(
+        "DELETE FROM CONFIGURACION WHERE CONF_PROPIEDAD = 'CLAVE DE USUARIO PARA REPLICACION DE ARTICULOS'");
     EXPECT_THROW(send(), DatabaseError);
     EXPECT_EQ(progress.events.back(), "show");
     c.reset();
@@ -374,7 +375,7 @@ TEST_F(TransmissionRun, TheLockDateGoesByTheCalendarInADayFirstFormat)
     const auto headers = [&] {
         std::vector<std::string> out;
         for (const auto& row : test::query(site.destination(), "select enco_numero, enco_descripcion from"
-                                                                " comprobante_encabezado order by enco_numero")
+                                                               " comprobante_encabezado order by enco_numero")
                                    .rows)
             out.push_back(row[0].asText() + " " + row[1].asText());
         return out;

@@ -1,10 +1,10 @@
 #include "principalconta/transmission/verify.h"
 
+#include "base/text.h"
 #include "principalconta/transmission/transmission.h"
 #include "support/consolidation.h"
 #include "support/transmission_fixture.h"
 #include "ui/scripted_dialogs.h"
-#include "base/text.h"
 
 #include <gtest/gtest.h>
 

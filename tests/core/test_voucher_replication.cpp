@@ -1,9 +1,9 @@
 #include "principalconta/transmission/voucher_replication.h"
 
+#include "base/text.h"
 #include "support/scratch.h"
 #include "support/transmission_fixture.h"
 #include "ui/scripted_dialogs.h"
-#include "base/text.h"
 
 #include <gtest/gtest.h>
 
@@ -53,8 +53,11 @@ TEST_F(VoucherReplication, FirstCopyTakesAKeyOfTheDestinationForHeaderAndLines)
                            .registro = Timestamp{{2026, 12, 9}, {9, 31, 0, 0}},
                            .notas = texto,
                            .lines = {VoucherLine{.item = 1, .descripcion = texto, .debito = Scaled{1234560000, -4}},
-                                     VoucherLine{.item = 2, .tercero = "900123", .credito = Scaled{123456, -2},
-                                                 .base = Scaled{1050, -2}, .fecha = Date{2026, 12, 9}}}});
+                                     VoucherLine{.item = 2,
+                                                 .tercero = "900123",
+                                                 .credito = Scaled{123456, -2},
+                                                 .base = Scaled{1050, -2},
+                                                 .fecha = Date{2026, 12, 9}}}});
     EXPECT_FALSE(transmit(test::voucherEntry(1, Voucher{.consec = 5})));
 
     const fb::Row copied = headers().rows.at(0);
@@ -106,7 +109,10 @@ TEST_F(VoucherReplication, ACopyReplacesTheDestinationVoucherUnderANewKey)
 TEST_F(VoucherReplication, TheLockDateProtectsVouchersOnBothSides)
 {
     lock = "2026/07/01";
-    destination.voucher(Voucher{.consec = 100, .numero = "000001", .fecha = {2026, 6, 15}, .descripcion = "cerrado",
+    destination.voucher(Voucher{.consec = 100,
+                                .numero = "000001",
+                                .fecha = {2026, 6, 15},
+                                .descripcion = "cerrado",
                                 .lines = {VoucherLine{.item = 1}}});
     source.voucher(Voucher{.consec = 5, .numero = "000001", .descripcion = "nueva"});
     source.voucher(Voucher{.consec = 6, .numero = "000002", .fecha = {2026, 6, 30}});
@@ -190,8 +196,8 @@ protected:
     void dropConstraint(const std::string& type, const std::string& table)
     {
         const std::string name = destinationRows("select trim(rdb$constraint_name) from rdb$relation_constraints"
-                                                 " where rdb$constraint_type = '" + type +
-                                                 "' and rdb$relation_name = '" + table + "'")
+                                                 " where rdb$constraint_type = '" +
+                                                 type + "' and rdb$relation_name = '" + table + "'")
                                      .rows.at(0)[0]
                                      .asText();
         destination.execute("ALTER TABLE " + table + " DROP CONSTRAINT " + name);
@@ -220,23 +226,23 @@ TEST_P(DuplicateVouchers, EveryCopyGoesWithItsLines)
     EXPECT_EQ(left.rows.back()[0], Value(200));
     EXPECT_EQ(destinationRows("select * from comprobante_detalle where enco_consec = 200").rows.size(), 1u);
     if (oper == "M") {
-        const fb::Rows copied =
-            destinationRows("select deco_item from comprobante_detalle where enco_consec = " + left.rows[0][0].asText());
+        const fb::Rows copied = destinationRows("select deco_item from comprobante_detalle where enco_consec = " +
+                                                left.rows[0][0].asText());
         ASSERT_EQ(copied.rows.size(), 1u);
         EXPECT_EQ(copied.rows[0][0], Value(9));
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(CopyAndDeletion, DuplicateVouchers,
-                         ::testing::Combine(::testing::Values("M", "D"), ::testing::Bool()),
-                         [](const auto& info) {
+                         ::testing::Combine(::testing::Values("M", "D"), ::testing::Bool()), [](const auto& info) {
                              return std::string(std::get<0>(info.param) == "D" ? "Deletion" : "Copy") +
                                     (std::get<1>(info.param) ? "WithForeignKey" : "WithoutForeignKey");
                          });
 
 TEST_F(VoucherReplication, WithoutAKeyFromTheDestinationTheEntryFails)
 {
-    destination.execute("ALTER PROCEDURE CAMBIE_ID_COMPROBA RETURNS (ID INTEGER) AS BEGIN IF (1 = 0) THEN SUSPEND; END");
+    destination.execute(
+        "ALTER PROCEDURE CAMBIE_ID_COMPROBA RETURNS (ID INTEGER) AS BEGIN IF (1 = 0) THEN SUSPEND; END");
     source.voucher(Voucher{.consec = 5, .lines = {VoucherLine{}}});
     EXPECT_TRUE(transmit(test::voucherEntry(1, Voucher{.consec = 5})));
     EXPECT_TRUE(headers().rows.empty());

@@ -2,8 +2,8 @@
 // With --screenshots=FOLDER the program draws the windows into PNG files instead.
 #include "data/date_text.h"
 #include "screenshots.h"
-#include "ui/qt/spanish.h"
 #include "settings/regional_formats.h"
+#include "ui/qt/spanish.h"
 
 #include <QApplication>
 

@@ -1,5 +1,6 @@
 #include "screenshots.h"
 
+#include "base/text.h"
 #include "ctrlaccesoconta/windows/tfacceso.h"
 #include "principalconta/componentes.h"
 #include "principalconta/windows/lookup_combo_box.h"
@@ -7,7 +8,6 @@
 #include "settings/clock.h"
 #include "ui/qt/panel_progress.h"
 #include "ui/scripted_dialogs.h"
-#include "base/text.h"
 #include "window_site.h"
 
 #include <QApplication>

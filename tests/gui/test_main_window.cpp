@@ -1,5 +1,6 @@
 #include "main_window_fixture.h"
 
+#include "base/text.h"
 #include "ctrlaccesoconta/windows/tfacceso.h"
 #include "data/locations.h"
 #include "principalconta/date_range.h"
@@ -9,7 +10,6 @@
 #include "principalconta/windows/row_store_model.h"
 #include "settings/clock.h"
 #include "ui/qt/text.h"
-#include "base/text.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -61,8 +61,9 @@ TEST_F(MainWindowTest, TheDateRangeIsTheWholeCurrentMonth)
         Date first;
         Date last;
     };
-    for (const Case& k : {Case{{2024, 2, 29}, {2024, 2, 1}, {2024, 2, 29}}, Case{{2023, 2, 14}, {2023, 2, 1}, {2023, 2, 28}},
-                          Case{{2026, 4, 1}, {2026, 4, 1}, {2026, 4, 30}}, Case{{2026, 12, 31}, {2026, 12, 1}, {2026, 12, 31}}}) {
+    for (const Case& k :
+         {Case{{2024, 2, 29}, {2024, 2, 1}, {2024, 2, 29}}, Case{{2023, 2, 14}, {2023, 2, 1}, {2023, 2, 28}},
+          Case{{2026, 4, 1}, {2026, 4, 1}, {2026, 4, 30}}, Case{{2026, 12, 31}, {2026, 12, 1}, {2026, 12, 31}}}) {
         const ScopedClock clock(Timestamp{k.today, {13, 45, 0, 0}});
         Tfprincipalconta w(c, dialogs, {});
         EXPECT_EQ(w.Fecini->date(), QDate(k.first.year, k.first.month, k.first.day));
@@ -245,8 +246,8 @@ TEST_F(MainWindowTest, TypingInTheCompanyBoxFindsACompanyByCodeOrName)
         const char* typed;
         std::string code;
     };
-    for (const Case& k : {Case{"SEG", "SEG"}, Case{"Contab", "DES"}, Case{"segunda", "SEG"},
-                          Case{"Compa", "XYZ"}, Case{"des", "DES"}}) {
+    for (const Case& k : {Case{"SEG", "SEG"}, Case{"Contab", "DES"}, Case{"segunda", "SEG"}, Case{"Compa", "XYZ"},
+                          Case{"des", "DES"}}) {
         SCOPED_TRACE(k.typed);
         QTest::keyClicks(window->LCiaDes, QString::fromUtf8(k.typed));
         ASSERT_TRUE(window->LCiaDes->view()->isVisible()) << "the list drops down as the user types";

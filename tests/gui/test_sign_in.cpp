@@ -1,5 +1,6 @@
 #include "main_window_fixture.h"
 
+#include "base/text.h"
 #include "credentials/scrambler.h"
 #include "ctrlaccesoconta/sign_in.h"
 #include "ctrlaccesoconta/windows/tfacceso.h"
@@ -7,7 +8,6 @@
 #include "data/locations.h"
 #include "principalconta/windows/lookup_combo_box.h"
 #include "support/server.h"
-#include "base/text.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

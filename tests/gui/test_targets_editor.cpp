@@ -1,10 +1,10 @@
 #include "main_window_fixture.h"
 
+#include "base/text.h"
 #include "principalconta/windows/caption_panel.h"
 #include "principalconta/windows/data_grid.h"
 #include "principalconta/windows/navigator.h"
 #include "principalconta/windows/row_store_model.h"
-#include "base/text.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -20,7 +20,8 @@ namespace {
 
 using Kind = ScriptedDialogs::Kind;
 
-const std::string kClosed = "Se presento el siguiente error: Creplicac: Cannot perform this operation on a closed dataset";
+const std::string kClosed =
+    "Se presento el siguiente error: Creplicac: Cannot perform this operation on a closed dataset";
 
 class TargetsEditorTest : public MainWindowTest {
 protected:
@@ -61,7 +62,10 @@ protected:
         settle();
     }
 
-    QString shown(DataGrid* grid, int row, int column) const { return grid->model()->index(row, column).data().toString(); }
+    QString shown(DataGrid* grid, int row, int column) const
+    {
+        return grid->model()->index(row, column).data().toString();
+    }
 
     std::size_t stored(const std::string& sql) const { return query(site.destination(), sql).rows.size(); }
 };
@@ -195,7 +199,8 @@ TEST_F(TargetsEditorTest, SalirPutsDeletedRowsBackWhereTheyWere)
         const char* what;
         Navigator* navigator;
     };
-    for (const Case& k : {Case{"the first prefix", window->DBNavigator4}, Case{"the first target", window->DBNavigator3}}) {
+    for (const Case& k :
+         {Case{"the first prefix", window->DBNavigator4}, Case{"the first target", window->DBNavigator3}}) {
         SCOPED_TRACE(k.what);
         press(window->DBNavigator3, Navigator::Button::First);
         press(k.navigator, Navigator::Button::Delete);
@@ -256,7 +261,7 @@ TEST_F(TargetsEditorTest, ANewTargetShowsItsOwnPrefixesNotThoseOfAnother)
 TEST_F(TargetsEditorTest, TabGoesRoundTheEditorsOwnControls)
 {
     activate();
-    const std::vector<QWidget*> cycle{window->DBGridEh3,     window->DBNavigator3,  window->DBGridEh4,
+    const std::vector<QWidget*> cycle{window->DBGridEh3,    window->DBNavigator3,   window->DBGridEh4,
                                       window->DBNavigator4, window->AdvGlowButton3, window->AdvGlowButton4};
     window->AdvGlowButton3->setFocus();
     std::vector<QWidget*> forward;
@@ -316,7 +321,8 @@ TEST_P(EditorGeometryTest, EveryRowOfTheEditorGridsIsInSight)
         DataGrid* grid;
         Navigator* navigator;
     };
-    for (const Pair& p : {Pair{window->DBGridEh3, window->DBNavigator3}, Pair{window->DBGridEh4, window->DBNavigator4}}) {
+    for (const Pair& p :
+         {Pair{window->DBGridEh3, window->DBNavigator3}, Pair{window->DBGridEh4, window->DBNavigator4}}) {
         ASSERT_EQ(p.grid->model()->rowCount(), 3);
         for (int row = 0; row < 3; ++row)
             EXPECT_TRUE(p.grid->viewport()->rect().contains(p.grid->visualRect(p.grid->model()->index(row, 0))))
@@ -324,7 +330,8 @@ TEST_P(EditorGeometryTest, EveryRowOfTheEditorGridsIsInSight)
         EXPECT_FALSE(p.grid->geometry().intersects(p.navigator->geometry()));
         EXPECT_TRUE(window->AdvPanel1->rect().contains(p.navigator->geometry()));
     }
-    EXPECT_LE(window->AdvPanel1->geometry().bottom(), window->Panel2->geometry().top()) << "it ends above the bottom bar";
+    EXPECT_LE(window->AdvPanel1->geometry().bottom(), window->Panel2->geometry().top())
+        << "it ends above the bottom bar";
     EXPECT_TRUE(dialogs.events().empty());
 }
 

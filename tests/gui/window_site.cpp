@@ -1,7 +1,7 @@
 #include "window_site.h"
 
-#include "data/locations.h"
 #include "base/text.h"
+#include "data/locations.h"
 
 #include <fstream>
 

@@ -68,8 +68,7 @@ bool awaitWaitingStatement(const std::string& location, const std::string& start
 bool awaitAttachmentsGone(const std::string& location, int processId, const fb::AttachParams& params)
 {
     auto watcher = fb::Attachment::attach(location, params);
-    const std::string look =
-        "SELECT COUNT(*) FROM MON$ATTACHMENTS WHERE MON$REMOTE_PID = " + std::to_string(processId);
+    const std::string look = "SELECT COUNT(*) FROM MON$ATTACHMENTS WHERE MON$REMOTE_PID = " + std::to_string(processId);
     bool gone = false;
     for (int i = 0; i < 100 && !gone; ++i) {
         gone = scalar(*watcher, look) == 0;
@@ -84,7 +83,8 @@ void cutAttachments(const std::string& location, const fb::AttachParams& params,
 {
     auto admin = fb::Attachment::attach(location, params);
     admin->executeImmediate("DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID <> CURRENT_CONNECTION"
-                            " AND MON$ATTACHMENT_ID <> " + std::to_string(spared) + " AND MON$SYSTEM_FLAG = 0");
+                            " AND MON$ATTACHMENT_ID <> " +
+                            std::to_string(spared) + " AND MON$SYSTEM_FLAG = 0");
     admin->detach();
 }
 

@@ -148,10 +148,7 @@ Relay::~Relay()
     links_.clear();
 }
 
-std::string Relay::location(const std::string& path) const
-{
-    return "127.0.0.1/" + std::to_string(port_) + ":" + path;
-}
+std::string Relay::location(const std::string& path) const { return "127.0.0.1/" + std::to_string(port_) + ":" + path; }
 
 void Relay::acceptLoop()
 {

@@ -113,8 +113,8 @@ void ScopedRegistry::set(RegistryRoot root, const std::string& path, const std::
     const HKEY parent = static_cast<HKEY>(root == RegistryRoot::LocalMachine ? localMachine_ : currentUser_);
     const HKEY key = createKey(parent, wide(pathInView(root, path, view)));
     std::string bytes = value.data;
-    if (value.type == RegistryType::Text || value.type == RegistryType::ExpandableText
-        || value.type == RegistryType::MultiText) {
+    if (value.type == RegistryType::Text || value.type == RegistryType::ExpandableText ||
+        value.type == RegistryType::MultiText) {
         const std::wstring text = wide(value.data) + L'\0';
         bytes.assign(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
     }

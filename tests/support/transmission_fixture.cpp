@@ -182,10 +182,7 @@ TransmissionSite::TransmissionSite(std::string root, Databases databases) : root
     rows.setting(schema::kClaveReplica, kReplicationPassword);
 }
 
-TransmissionSite::~TransmissionSite()
-{
-    setEnvironmentVariable("KALVORA_REGISTRY", previousRegistry_);
-}
+TransmissionSite::~TransmissionSite() { setEnvironmentVariable("KALVORA_REGISTRY", previousRegistry_); }
 
 std::string TransmissionSite::destination() const { return companyDatabaseLocation(root_, kDestination); }
 
@@ -202,13 +199,12 @@ void TransmissionSite::setFormats(const std::string& shortDate, const std::strin
 
 void TransmissionSite::writeRegistry() const
 {
-    std::ofstream(root_ + "/kalvora.reg", std::ios::binary)
-        << "Windows Registry Editor Version 5.00\r\n\r\n"
-        << "[HKEY_LOCAL_MACHINE\\Software\\Quenti\\Kalvora2015]\r\n"
-        << "\"Directorio\"=\"" << root_ << "\"\r\n\r\n"
-        << "[HKEY_CURRENT_USER\\Control Panel\\International]\r\n"
-        << "\"sShortDate\"=\"" << shortDate_ << "\"\r\n"
-        << "\"sLongTime\"=\"" << longTime_ << "\"\r\n";
+    std::ofstream(root_ + "/kalvora.reg", std::ios::binary) << "Windows Registry Editor Version 5.00\r\n\r\n"
+                                                            << "[HKEY_LOCAL_MACHINE\\Software\\Quenti\\Kalvora2015]\r\n"
+                                                            << "\"Directorio\"=\"" << root_ << "\"\r\n\r\n"
+                                                            << "[HKEY_CURRENT_USER\\Control Panel\\International]\r\n"
+                                                            << "\"sShortDate\"=\"" << shortDate_ << "\"\r\n"
+                                                            << "\"sLongTime\"=\"" << longTime_ << "\"\r\n";
 }
 
 std::string TransmissionSite::journal(const std::string& name) const

@@ -28,7 +28,7 @@ struct VoucherLine {
     Value descripcion{};
     Value debito{};  // NUMERIC(18,4)
     Value credito{};
-    Value base{};    // NUMERIC(9,2)
+    Value base{};  // NUMERIC(9,2)
     Value fecha{};
 };
 

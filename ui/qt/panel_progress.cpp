@@ -3,8 +3,8 @@
 #include "ui/qt/text.h"
 
 #include <QLabel>
-#include <QProgressBar>
 #include <QPoint>
+#include <QProgressBar>
 #include <QWidget>
 
 namespace kalvora {
