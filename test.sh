@@ -8,6 +8,7 @@
 #   ./test.sh --fuzz      each libFuzzer target of fuzz/ (clang, build-fuzz/) for a while
 #   ./test.sh --windows   the core, the batch program and the tests that need no database,
 #                         cross-built for Windows (MinGW-w64, build-windows/), run under Wine
+#   ./test.sh --format    the sources against .clang-format (scripts/format.sh --check)
 set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/common.sh
@@ -49,8 +50,14 @@ case "${1:-}" in
     cd build-windows
     ctest --output-on-failure -j"$(nproc)"
     ;;
+--format)
+    PACKAGES=(clang-format-14 git)
+    install_packages
+    say "Checking the layout of the sources"
+    scripts/format.sh --check
+    ;;
 *)
-    echo "usage: $0 [--sanitize | --fuzz | --windows]" >&2
+    echo "usage: $0 [--sanitize | --fuzz | --windows | --format]" >&2
     exit 64
     ;;
 esac
