@@ -1,40 +1,27 @@
 #include "data/date_text.h"
 
-#include <mutex>
+#include "base/replaceable_source.h"
+
 #include <utility>
 
 namespace kalvora {
 
 namespace {
 
-std::mutex sourceMutex;
-
-RegionalFormatsSource& source()
+ReplaceableSource<RegionalFormats>& source()
 {
-    static RegionalFormatsSource current = [] { return RegionalFormats{}; };
+    static ReplaceableSource<RegionalFormats> current([] { return RegionalFormats{}; });
     return current;
-}
-
-RegionalFormatsSource exchangeSource(RegionalFormatsSource next)
-{
-    std::lock_guard lock(sourceMutex);
-    return std::exchange(source(), std::move(next));
 }
 
 }  // namespace
 
-RegionalFormats dateTextFormats()
+RegionalFormats dateTextFormats() { return source()(); }
+
+ScopedDateText::ScopedDateText(RegionalFormatsSource source) : previous_(kalvora::source().exchange(std::move(source)))
 {
-    RegionalFormatsSource current;
-    {
-        std::lock_guard lock(sourceMutex);
-        current = source();
-    }
-    return current();
 }
 
-ScopedDateText::ScopedDateText(RegionalFormatsSource source) : previous_(exchangeSource(std::move(source))) {}
-
-ScopedDateText::~ScopedDateText() { exchangeSource(std::move(previous_)); }
+ScopedDateText::~ScopedDateText() { source().exchange(std::move(previous_)); }
 
 }  // namespace kalvora

@@ -1,26 +1,19 @@
 #include "settings/clock.h"
 
+#include "base/replaceable_source.h"
+
 #include <chrono>
 #include <ctime>
-#include <mutex>
 #include <utility>
 
 namespace kalvora {
 
 namespace {
 
-std::mutex sourceMutex;
-
-ClockSource& source()
+ReplaceableSource<Timestamp>& source()
 {
-    static ClockSource current = systemNow;
+    static ReplaceableSource<Timestamp> current(systemNow);
     return current;
-}
-
-ClockSource exchangeSource(ClockSource next)
-{
-    std::lock_guard lock(sourceMutex);
-    return std::exchange(source(), std::move(next));
 }
 
 }  // namespace
@@ -42,20 +35,12 @@ Timestamp systemNow()
             {local.tm_hour, local.tm_min, local.tm_sec, int(fraction)}};
 }
 
-Timestamp now()
-{
-    ClockSource current;
-    {
-        std::lock_guard lock(sourceMutex);
-        current = source();
-    }
-    return current();
-}
+Timestamp now() { return source()(); }
 
-ScopedClock::ScopedClock(ClockSource source) : previous_(exchangeSource(std::move(source))) {}
+ScopedClock::ScopedClock(ClockSource source) : previous_(kalvora::source().exchange(std::move(source))) {}
 
 ScopedClock::ScopedClock(const Timestamp& fixed) : ScopedClock([fixed] { return fixed; }) {}
 
-ScopedClock::~ScopedClock() { exchangeSource(std::move(previous_)); }
+ScopedClock::~ScopedClock() { source().exchange(std::move(previous_)); }
 
 }  // namespace kalvora
