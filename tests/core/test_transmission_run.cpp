@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 namespace kalvora {
 namespace {
@@ -424,6 +425,65 @@ TEST_F(TransmissionRun, EntriesOfOneSecondKeepTheirRecordedOrder)
     const fb::Rows headers = test::query(site.destination(), "select enco_descripcion from comprobante_encabezado");
     ASSERT_EQ(headers.rows.size(), 1u);
     EXPECT_EQ(headers.rows[0][0], Value("otra vez"));
+}
+
+// Commits a change to the source as the run takes up an entry, before it copies it.
+class ChangingProgress : public NoProgress {
+public:
+    ChangingProgress(std::string source, std::map<int, std::vector<std::string>> changes)
+        : source_(std::move(source)), changes_(std::move(changes))
+    {
+    }
+    void step() override
+    {
+        if (const auto change = changes_.find(++steps_); change != changes_.end())
+            test::execute(source_, change->second);
+    }
+
+private:
+    std::string source_;
+    std::map<int, std::vector<std::string>> changes_;
+    int steps_ = 0;
+};
+
+// A voucher changed while the run goes is copied as the run's snapshots show it: the header
+// as the selection's transaction does, the lines as their own transaction does, which starts
+// when the run first reads lines. Later changes are the next run's.
+TEST_F(TransmissionRun, AVoucherChangedDuringTheRunIsCopiedAsTheRunsSnapshotsShowIt)
+{
+    const std::string src = site.addSource("SRC");
+    {
+        test::CompanyRows source(src);
+        for (int n = 1; n <= 3; ++n) {
+            const Voucher v{.consec = n, .numero = "00000" + std::to_string(n), .descripcion = "antes",
+                            .lines = {VoucherLine{.item = 1, .descripcion = "antes"}}};
+            source.voucher(v);
+            source.audit(test::voucherEntry(n, v));
+        }
+    }
+    destination.target(1, "Sede", site.root(), "SRC");
+    const auto change = [](int consec) {
+        const std::string where = " SET ENCO_DESCRIPCION = 'despues' WHERE ENCO_CONSEC = " + std::to_string(consec);
+        return std::vector<std::string>{"UPDATE COMPROBANTE_ENCABEZADO" + where,
+                                        "UPDATE COMPROBANTE_DETALLE SET DECO_DESCRIPCION = 'despues'"
+                                        " WHERE ENCO_CONSEC = " +
+                                            std::to_string(consec)};
+    };
+    // Before the first lines are read, and after.
+    ChangingProgress changing(src, {{1, change(2)}, {2, change(3)}});
+
+    c = site.connect(dialogs);
+    SpeedButton1Click(*c, dialogs, changing, test::TransmissionSite::kDestination, kDay, kDay);
+    c.reset();
+    const fb::Rows copied = test::query(site.destination(),
+                                        "select h.enco_numero, h.enco_descripcion, d.deco_descripcion"
+                                        " from comprobante_encabezado h join comprobante_detalle d"
+                                        " on d.enco_consec = h.enco_consec order by h.enco_numero");
+    ASSERT_EQ(copied.rows.size(), 3u);
+    EXPECT_EQ(copied.rows[0], (fb::Row{"000001", "antes", "antes"}));
+    EXPECT_EQ(copied.rows[1], (fb::Row{"000002", "antes", "despues"}));
+    EXPECT_EQ(copied.rows[2], (fb::Row{"000003", "antes", "antes"}));
+    EXPECT_EQ(flags(src), "SSS");
 }
 
 // A source that will not store its sent flags (a commit trigger refuses them; a connection
