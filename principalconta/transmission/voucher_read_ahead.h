@@ -27,6 +27,8 @@ public:
     // select's rows. When N is not in the window read last, reads the window of that entry
     // first.
     void open(Query& query, const Query& entries);
+    // The next open reads its window afresh: the transaction has changed the source since.
+    void forget() { window_.close(); }
 
 private:
     std::string select(std::int64_t consec) const;

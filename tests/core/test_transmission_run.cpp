@@ -486,6 +486,38 @@ TEST_F(TransmissionRun, AVoucherChangedDuringTheRunIsCopiedAsTheRunsSnapshotsSho
     EXPECT_EQ(flags(src), "SSS");
 }
 
+// The sent flags go out in groups, in the selection's transaction; when a trigger changes
+// headers with them, the vouchers after the group are copied with that change, as when each
+// header was read at its turn.
+TEST_F(TransmissionRun, HeadersReadAheadAreReadAgainAfterAGroupOfSentFlags)
+{
+    const std::string src = site.addSource("SRC");
+    {
+        test::CompanyRows source(src);
+        source.account(Account{.cod = "1105"});
+        int id = 0;
+        while (id < 99)
+            source.audit(test::accountEntry(++id, "1105"));
+        for (int n = 1; n <= 3; ++n) {
+            const Voucher v{.consec = n, .numero = "00000" + std::to_string(n), .descripcion = "antes"};
+            source.voucher(v);
+            source.audit(test::voucherEntry(++id, v));
+        }
+        source.execute("CREATE TRIGGER AUDITORIA_MARCAS FOR AUDITORIA AFTER UPDATE AS BEGIN"
+                       " UPDATE COMPROBANTE_ENCABEZADO SET ENCO_DESCRIPCION = 'con marcas'; END");
+    }
+    destination.target(1, "Sede", site.root(), "SRC");
+
+    send();
+    c.reset();
+    const fb::Rows copied = test::query(
+        site.destination(), "select enco_numero, enco_descripcion from comprobante_encabezado order by enco_numero");
+    ASSERT_EQ(copied.rows.size(), 3u);
+    EXPECT_EQ(copied.rows[0], (fb::Row{"000001", "antes"})) << "copied before the first group of flags";
+    EXPECT_EQ(copied.rows[1], (fb::Row{"000002", "con marcas"}));
+    EXPECT_EQ(copied.rows[2], (fb::Row{"000003", "con marcas"}));
+}
+
 // A source that will not store its sent flags (a commit trigger refuses them; a connection
 // lost after the last flag does the same) stops the run with a message naming it. Its
 // entries stay pending, and the targets after it are left for the next run.
