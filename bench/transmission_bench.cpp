@@ -3,6 +3,8 @@
 // same destination rows through the bare client API twice: one transaction per row (the
 // floor of any design that commits every row, as the run must) and one transaction for all
 // rows (the engine's limit). Prints rates, peak memory and the ratios of the run to both.
+// The databases are made and filled by a child process, so that the peak memory of the run
+// is the run's own.
 //
 //   transmission_bench [--server | --forced-writes | --delay-ms D] [--vouchers N] [--lines L]
 //                      [--accounts A] [--third-parties T] [--missing M]
@@ -31,13 +33,17 @@
 #include "ui/scripted_dialogs.h"
 
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
+#include <set>
 #include <string>
 
 using namespace kalvora;
@@ -82,34 +88,33 @@ public:
     }
     std::string password() const { return server_ ? test::sysdbaPassword() : "masterkey"; }
 
-    // Both return where the bench itself fills the database, bypassing the relay.
-    std::string createGeneral() const
+    void createGeneral() const { create(generalDatabaseLocation(root()), ddl::generalDatabase()); }
+    void createCompany(const std::string& code) const
     {
-        return create(generalDatabaseLocation(root()), generalDatabaseLocation(root()), ddl::generalDatabase());
+        create(companyDatabaseLocation(root(), code), ddl::companyDatabase());
     }
-    std::string createCompany(const std::string& code) const
+    // Where the bench itself fills and reads a company, bypassing the relay.
+    std::string filled(const std::string& code) const
     {
-        return create(companyDatabaseLocation(root(), code), companyDatabaseLocation(root(), code),
-                      ddl::companyDatabase());
+        const std::string path = companyDatabaseLocation(root(), code);
+        return server_ ? test::serverLocation(path) : path;
     }
     // Where the program reaches a company: through the relay when there is one.
     std::string company(const std::string& code) const { return companyDatabaseLocation(entry(), code); }
 
 private:
     // The server creates the file, in folders it may write.
-    std::string create(const std::string& path, const std::string& location,
-                       const std::vector<std::string>& statements) const
+    void create(const std::string& path, const std::vector<std::string>& statements) const
     {
         const auto folder = std::filesystem::path(path).parent_path();
         std::filesystem::create_directories(folder);
         if (!server_) {
-            ddl::createDatabase(location, credentials(), statements);
-            return location;
+            ddl::createDatabase(path, credentials(), statements);
+            return;
         }
         for (auto f = folder; f.string().size() > root().size(); f = f.parent_path())
             test::shareWithServer(f.string());
         test::createServerDatabase(path, statements);
-        return test::serverLocation(path);
     }
 
     bool server_;
@@ -304,23 +309,55 @@ BareWrites writeBare(const Site& site, const std::string& location, const std::s
     return out;
 }
 
-// Reads the relay's count as the run takes up each entry, so that each entry's round trips
-// (its replication, its sent flag, the next entry's journal line) are known by its kind.
+// Reads the relay's count and the clock as the run takes up the first entry of each kind,
+// so that each entry's round trips (its replication, its sent flag, the next entry's journal
+// line) are known by its kind. Only those steps are kept: a backlog costs the bench nothing.
 class CountingProgress : public NoProgress {
 public:
-    explicit CountingProgress(const test::Relay* relay) : relay_(relay) {}
+    struct Mark {
+        std::uint64_t roundTrips;
+        Clock::time_point time;
+    };
+
+    CountingProgress(const test::Relay* relay, std::set<int> kept) : relay_(relay), kept_(std::move(kept)) {}
     void step() override { mark(); }
+    // Called once more after the run, as if for one entry after the last.
     void mark()
     {
-        marks.push_back(relay_ ? relay_->roundTrips() : 0);
-        times.push_back(Clock::now());
+        if (kept_.contains(steps_))
+            marks[steps_] = {relay_ ? relay_->roundTrips() : 0, Clock::now()};
+        ++steps_;
     }
-    std::vector<std::uint64_t> marks;
-    std::vector<Clock::time_point> times;
+    std::map<int, Mark> marks;  // by step, from 0
 
 private:
     const test::Relay* relay_;
+    std::set<int> kept_;
+    int steps_ = 0;
 };
+
+// Runs work in a child process and waits for it: the memory it takes is not this process's.
+void inChildProcess(const std::function<void()>& work)
+{
+    std::fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid < 0)
+        throw std::runtime_error("cannot start a child process");
+    if (pid == 0) {
+        int status = 0;
+        try {
+            work();
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "transmission_bench: %s\n", e.what());
+            status = 1;
+        }
+        std::fflush(nullptr);
+        _exit(status);
+    }
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        throw std::runtime_error("the child process that fills the databases failed");
+}
 
 long peakKilobytes()
 {
@@ -400,17 +437,23 @@ int main(int argc, char** argv)
                                                   << "\"Directorio\"=\"" << site.root() << "\"\r\n";
         setenv("KALVORA_REGISTRY", registry.c_str(), 1);
 
-        site.createGeneral();
-        const std::string source = site.createCompany("ORI");
-        const std::string destination = site.createCompany("DES");
-        site.createCompany("PIS");
-        site.createCompany("LIM");
-        fillSource(site, source, sizes, today);
-        fillDestination(site, destination, "ORI");
+        const std::string source = site.filled("ORI");
+        inChildProcess([&] {
+            site.createGeneral();
+            for (const char* code : {"ORI", "DES", "PIS", "LIM"})
+                site.createCompany(code);
+            fillSource(site, source, sizes, today);
+            fillDestination(site, site.filled("DES"), "ORI");
+        });
 
         // The run, from "Enviar" to the commit of the sent flags.
         ScriptedDialogs dialogs;
-        CountingProgress progress(relay.get());
+        // Entries are taken up in the order they were written: accounts, third parties,
+        // missing vouchers, vouchers.
+        const int firstThirdParty = sizes.accounts;
+        const int firstVoucher = sizes.accounts + sizes.thirdParties + sizes.missing;
+        CountingProgress progress(
+            relay.get(), {0, firstThirdParty, firstThirdParty + sizes.thirdParties, firstVoucher, sizes.entries()});
         double runSeconds = 0;
         TransmissionSummary summary;
         std::uint64_t runTrips = 0;
@@ -455,10 +498,8 @@ int main(int argc, char** argv)
         std::printf("run / floor                  %8.2f\n", runSeconds / floor.seconds);
         std::printf("run / limit                  %8.2f\n", runSeconds / limit.seconds);
         if (relay) {
-            // Entries are taken up in the order they were written: accounts, third parties,
-            // missing vouchers, vouchers. Each one's trips run from its step to the next.
+            // Each entry's trips run from its step to the next.
             const auto& m = progress.marks;
-            const auto& t = progress.times;
             struct Kind {
                 const char* name;
                 int first;
@@ -467,20 +508,21 @@ int main(int argc, char** argv)
             };
             const Kind kinds[] = {
                 {"voucher",
-                 sizes.accounts + sizes.thirdParties + sizes.missing,
+                 firstVoucher,
                  sizes.vouchers,
                  {schema::kComprobanteEncabezado, schema::kComprobanteDetalle}},
                 {"account", 0, sizes.accounts, {schema::kCuentas}},
-                {"third party", sizes.accounts, sizes.thirdParties, {schema::kTerceros}},
+                {"third party", firstThirdParty, sizes.thirdParties, {schema::kTerceros}},
             };
             std::printf("round trips in the run       %llu (%.2f per entry)\n", (unsigned long long)runTrips,
                         double(runTrips) / sizes.entries());
             for (const Kind& k : kinds) {
                 if (k.count == 0)
                     continue;
-                const auto end = std::size_t(k.first + k.count);
-                const double trips = double(m[end] - m[std::size_t(k.first)]) / k.count;
-                const double seconds = std::chrono::duration<double>(t[end] - t[std::size_t(k.first)]).count();
+                const auto& first = m.at(k.first);
+                const auto& end = m.at(k.first + k.count);
+                const double trips = double(end.roundTrips - first.roundTrips) / k.count;
+                const double seconds = std::chrono::duration<double>(end.time - first.time).count();
                 double floorTrips = 0;
                 double floorSeconds = 0;
                 for (std::size_t i = 0; i < k.tables.size(); ++i) {
@@ -491,7 +533,7 @@ int main(int argc, char** argv)
                             trips, floorTrips, k.count / seconds, k.count / floorSeconds);
             }
         }
-        std::printf("peak memory after the run    %8.1f MiB\n", runPeak / 1024.0);
+        std::printf("peak memory of the run       %8.1f MiB\n", runPeak / 1024.0);
         std::printf("peak memory overall          %8.1f MiB\n", peakKilobytes() / 1024.0);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "transmission_bench: %s\n", e.what());

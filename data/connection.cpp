@@ -176,21 +176,39 @@ void Query::open()
     eof_ = rows_.rows.empty();
 }
 
-void Query::openForward()
+void Query::openForward(std::size_t ahead)
 {
     if (open_)
         return;
     auto& tr = transaction_.ensureStarted();
     forwardStatement_ = std::make_unique<fb::Statement>(connection_.attachment(), tr, sql_);
     cursor_ = forwardStatement_->openCursor(tr);
-    rows_ = {forwardStatement_->columns(), {fb::Row()}};
+    rows_ = {forwardStatement_->columns(), {}};
     open_ = true;
     current_ = 0;
-    eof_ = !cursor_->fetch(rows_.rows.front());
-    if (eof_) {
-        rows_.rows.clear();
-        cursor_.reset();
+    ahead_ = ahead;
+    fill(ahead_ + 1);
+    eof_ = rows_.rows.empty();
+}
+
+void Query::fill(std::size_t count)
+{
+    while (cursor_ && rows_.rows.size() < count) {
+        fb::Row row;
+        if (!cursor_->fetch(row)) {
+            cursor_.reset();
+            return;
+        }
+        rows_.rows.push_back(std::move(row));
     }
+}
+
+void Query::openWith(fb::Rows rows)
+{
+    close();
+    rows_ = std::move(rows);
+    open_ = true;
+    eof_ = rows_.rows.empty();
 }
 
 void Query::close()
@@ -200,6 +218,7 @@ void Query::close()
     open_ = false;
     rows_ = {};
     current_ = 0;
+    ahead_ = 0;
     eof_ = true;
 }
 
@@ -211,11 +230,15 @@ void Query::first()
 
 void Query::next()
 {
-    if (cursor_) {
-        if (!cursor_->fetch(rows_.rows.front())) {
-            cursor_.reset();
+    if (forwardStatement_) {
+        fill(2);
+        // The last row stays current at the end, as it does after open().
+        if (rows_.rows.size() < 2) {
             eof_ = true;
+            return;
         }
+        rows_.rows.erase(rows_.rows.begin());
+        fill(ahead_ + 1);
         return;
     }
     if (current_ + 1 < rows_.rows.size())
@@ -227,8 +250,20 @@ void Query::next()
 void Query::last()
 {
     cursor_.reset();
+    if (forwardStatement_ && rows_.rows.size() > 1)
+        rows_.rows.erase(rows_.rows.begin(), rows_.rows.end() - 1);
     current_ = rows_.rows.empty() ? 0 : rows_.rows.size() - 1;
     eof_ = rows_.rows.empty();
+}
+
+std::size_t Query::rowsAhead() const { return eof_ ? 0 : rows_.rows.size() - current_ - 1; }
+
+const Value& Query::fieldAhead(std::size_t ahead, const std::string& name) const
+{
+    const std::size_t index = fieldIndex(name);
+    if (ahead >= rowsAhead())
+        throw Error("List index out of bounds (" + std::to_string(ahead) + ")");
+    return rows_.rows[current_ + 1 + ahead][index];
 }
 
 const fb::Column& Query::column(std::size_t index) const
@@ -246,11 +281,13 @@ const Value& Query::field(std::size_t index) const
     return rows_.rows[current_][index];
 }
 
-const Value& Query::field(const std::string& name) const
+const Value& Query::field(const std::string& name) const { return field(fieldIndex(name)); }
+
+std::size_t Query::fieldIndex(const std::string& name) const
 {
     for (std::size_t i = 0; i < rows_.columns.size(); ++i)
         if (sameText(rows_.columns[i].name, name))
-            return field(i);
+            return i;
     throw Error("Field '" + name + "' not found");
 }
 

@@ -99,10 +99,14 @@ public:
     // Runs the select inside the query's transaction (started when not active) and reads
     // every row into the buffer; the current row is the first.
     void open();
-    // Runs the select and holds only its current row: next() takes the following one from
-    // the batches the client fetches, so a long selection costs no more memory than a short
-    // one. recordCount() is not known then; last() ends the reading.
-    void openForward();
+    // Runs the select and holds only its current row and up to `ahead` rows after it: next()
+    // takes the following one from the batches the client fetches, so a long selection costs
+    // no more memory than a short one. recordCount() is not known then; last() ends the
+    // reading on the last row held.
+    void openForward(std::size_t ahead = 0);
+    // Takes the rows of its text that another query read in the same transaction, as open()
+    // would have read them there; nothing goes to the server.
+    void openWith(fb::Rows rows);
     bool isOpen() const { return open_; }
     // Every row is read at open already; kept for the callers that ask for it.
     void fetchAll() {}
@@ -114,6 +118,10 @@ public:
     bool eof() const { return eof_; }
     bool isEmpty() const { return rows_.rows.empty(); }
     std::size_t recordCount() const { return rows_.rows.size(); }
+    // Rows already read after the current one: the rest of an open's, or those a forward
+    // open holds ahead; fieldAhead(0, ...) is of the next row.
+    std::size_t rowsAhead() const;
+    const Value& fieldAhead(std::size_t ahead, const std::string& name) const;
 
     std::size_t fieldCount() const { return rows_.columns.size(); }
     const fb::Column& column(std::size_t index) const;
@@ -126,6 +134,10 @@ public:
 
 private:
     friend class Connection;
+    std::size_t fieldIndex(const std::string& name) const;
+    // Reads from the cursor until count rows are held or it ends.
+    void fill(std::size_t count);
+
     Connection& connection_;
     DirectTransaction& transaction_;
     std::string sql_;
@@ -133,7 +145,8 @@ private:
     // Prepared for this query alone, so that no other use of the text meets its open cursor.
     std::unique_ptr<fb::Statement> forwardStatement_;
     std::unique_ptr<fb::Cursor> cursor_;
-    std::size_t current_ = 0;
+    std::size_t current_ = 0;  // always 0 in a forward open, whose rows start at the current one
+    std::size_t ahead_ = 0;
     bool open_ = false;
     bool eof_ = true;
 };

@@ -4,6 +4,7 @@
 #include "data/connection.h"
 #include "data/destination.h"
 #include "data/row_store.h"
+#include "principalconta/voucher_read_ahead.h"
 
 #include <string>
 
@@ -37,6 +38,9 @@ public:
     Query QAuditor{DbCia, Trcia};
     Query QCopia{DbCia, Trcia};
     Query QCopiadet{DbCia, Trdet};
+    // What QCopia and QCopiadet open for a voucher, read for the next entries at once.
+    VoucherReadAhead headersAhead{DbCia, Trcia, "comprobante_encabezado"};
+    VoucherReadAhead linesAhead{DbCia, Trdet, "comprobante_detalle"};
 
     // Session left by the sign-in; clave_sesion is scrambled.
     std::string usuario_sesion;

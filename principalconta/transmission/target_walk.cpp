@@ -36,7 +36,8 @@ int walkTargets(RunContext& run, Progress& progress, const std::string& captionS
         c.QAuditor.close();
         c.QAuditor.clearSql();
         c.QAuditor.addSql(selection);
-        c.QAuditor.openForward();
+        // The entries after the current one tell which vouchers to read ahead.
+        c.QAuditor.openForward(VoucherReadAhead::kEntries - 1);
         while (!c.QAuditor.eof()) {
             if (!handler.entry(run))
                 c.QAuditor.last();

@@ -56,9 +56,11 @@ std::string failureText(const Query& entry)
 
 // The flags stay in Trcia until the target is left, so sending them in groups before that
 // stores the same as sending each at once, with a round trip per group instead of per entry.
+// A trigger could change the source's headers with them, so those read ahead in Trcia are
+// read again after each group.
 class SentFlags {
 public:
-    explicit SentFlags(Query& query) : query_(query) {}
+    SentFlags(Query& query, VoucherReadAhead& headers) : query_(query), headers_(headers) {}
 
     void add(std::int64_t audiId)
     {
@@ -79,11 +81,13 @@ public:
         query_.clearSql();
         query_.addSql("UPDATE AUDITORIA SET AUDI_ENVIO = 'S' where AUDI_ID" + condition);
         query_.execSql();
+        headers_.forget();
     }
 
 private:
     static constexpr std::size_t kGroup = 100;
     Query& query_;
+    VoucherReadAhead& headers_;
     std::vector<std::int64_t> ids_;
 };
 
@@ -109,7 +113,7 @@ void commitSentFlags(RunContext& run)
 class TransmitHandler : public EntryHandler {
 public:
     TransmitHandler(Componentes& c, Progress& progress, TransmissionSummary& summary)
-        : sent_(c.QCopia), progress_(progress), summary_(summary)
+        : sent_(c.QCopia, c.headersAhead), progress_(progress), summary_(summary)
     {
     }
 

@@ -104,14 +104,14 @@ void deleteCopy(Componentes& c, const std::string& key)
 
 // One apply per line; the first line refused removes the lines stored so far and the header.
 // So does an error that stops the run here: a voucher is never left with part of its lines.
-void copyLines(RunContext& run, std::int64_t key, const std::string& iddoc)
+void copyLines(RunContext& run, std::int64_t key)
 {
     Componentes& c = run.c;
     const std::string destinationKey = std::to_string(key);
     try {
         // The key is new: the destination has no lines under it.
         openEmptyDestination(c.CDestino, "SELECT * FROM COMPROBANTE_DETALLE WHERE ENCO_CONSEC = " + destinationKey);
-        openSource(c.QCopiadet, "select * from comprobante_detalle where enco_consec = " + iddoc);
+        c.linesAhead.open(c.QCopiadet, c.QAuditor);
         while (!c.QCopiadet.eof() && !run.entryFailed) {
             c.CDestino.insert();
             copiar_campos(c.CDestino, c.QCopiadet);
@@ -148,8 +148,7 @@ std::string voucherCondition(const std::string& tipo, const std::string& prefijo
 VoucherPlan planVoucherCopy(RunContext& run)
 {
     Componentes& c = run.c;
-    openSource(c.QCopia, "select * from comprobante_encabezado where enco_consec = " +
-                             std::to_string(c.QAuditor.field("AUDI_IDDOC").asInteger()));
+    c.headersAhead.open(c.QCopia, c.QAuditor);
     VoucherPlan plan;
     if (c.QCopia.isEmpty())
         return plan;
@@ -187,7 +186,7 @@ void replicar_comprobante(RunContext& run)
     const bool headerStored = c.CDestino.isEmpty() && insertHeader(run, key);
     c.CDestino.close();
     if (headerStored)
-        copyLines(run, key, std::to_string(c.QAuditor.field("AUDI_IDDOC").asInteger()));
+        copyLines(run, key);
     c.QCopia.close();
 }
 

@@ -120,6 +120,39 @@ TEST_F(DirectConnectionTest, ForwardQueryReadsEveryRowInOrderBesideUpdates)
               500);
 }
 
+// The rows after the current one, as a forward open holds them ahead (99: an open, which
+// holds them all), at every step and at the end.
+TEST_F(DirectConnectionTest, RowsAheadOfTheCurrentOne)
+{
+    test::execute(location, {"EXECUTE BLOCK AS DECLARE I INTEGER = 1; BEGIN WHILE (I <= 5) DO BEGIN"
+                             " INSERT INTO AUDITORIA (AUDI_ID) VALUES (:I); I = I + 1; END END"});
+    Connection c;
+    connectTo(c);
+    DirectTransaction tr(c);
+    Query q(c, tr);
+    q.addSql("select audi_id from auditoria order by audi_id");
+    for (const int ahead : {0, 2, 4, 99}) {
+        SCOPED_TRACE("ahead " + std::to_string(ahead));
+        q.close();
+        ahead == 99 ? q.open() : q.openForward(std::size_t(ahead));
+        for (int current = 1; current <= 5; ++current, q.next()) {
+            ASSERT_EQ(q.field("AUDI_ID").asInteger(), current);
+            const int held = std::min(ahead, 5 - current);
+            ASSERT_EQ(q.rowsAhead(), std::size_t(held));
+            if (held > 0) {
+                EXPECT_EQ(q.fieldAhead(std::size_t(held - 1), "audi_id").asInteger(), current + held);
+            }
+            EXPECT_THROW(q.fieldAhead(std::size_t(held), "AUDI_ID"), Error);
+        }
+        EXPECT_TRUE(q.eof());
+        EXPECT_EQ(q.field(0).asInteger(), 5) << "the last row stays current at the end";
+        q.close();
+        ahead == 99 ? q.open() : q.openForward(std::size_t(ahead));
+        q.last();
+        EXPECT_EQ(q.field(0).asInteger(), std::min(ahead + 1, 5)) << "last(): the last row held";
+    }
+}
+
 TEST_F(DirectConnectionTest, NavigationOverEmptyAndFullResults)
 {
     test::execute(location, {"INSERT INTO AUDITORIA (AUDI_ID) VALUES (1)", "INSERT INTO AUDITORIA (AUDI_ID) VALUES (2)",

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 namespace kalvora {
 namespace {
@@ -425,6 +426,86 @@ TEST_F(TransmissionRun, EntriesOfOneSecondKeepTheirRecordedOrder)
     const fb::Rows headers = test::query(site.destination(), "select enco_descripcion from comprobante_encabezado");
     ASSERT_EQ(headers.rows.size(), 1u);
     EXPECT_EQ(headers.rows[0][0], Value("otra vez"));
+}
+
+// Commits statements to the source as the run takes up an entry, before it copies it.
+class ChangingProgress : public NoProgress {
+public:
+    ChangingProgress(std::string source, std::map<int, std::vector<std::string>> changes)
+        : source_(std::move(source)), changes_(std::move(changes))
+    {
+    }
+    void step() override { test::execute(source_, changes_[++steps_]); }
+
+private:
+    std::string source_;
+    std::map<int, std::vector<std::string>> changes_;
+    int steps_ = 0;
+};
+
+// "antes" in the header and line descriptions of vouchers 000001 to 000003, one entry each.
+std::string vouchersBefore(test::TransmissionSite& site, test::CompanyRows& destination)
+{
+    const std::string src = site.addSource("SRC");
+    test::CompanyRows source(src);
+    for (int n = 1; n <= 3; ++n) {
+        const Voucher v{.consec = n,
+                        .numero = "00000" + std::to_string(n),
+                        .descripcion = "antes",
+                        .lines = {VoucherLine{.descripcion = "antes"}}};
+        source.voucher(v);
+        source.audit(test::voucherEntry(100 + n, v));
+    }
+    destination.target(1, "Sede", site.root(), "SRC");
+    return src;
+}
+
+std::vector<fb::Row> copiedVouchers(const test::TransmissionSite& site)
+{
+    return test::query(site.destination(), "select h.enco_numero, h.enco_descripcion, d.deco_descripcion"
+                                           " from comprobante_encabezado h left join comprobante_detalle d"
+                                           " on d.enco_consec = h.enco_consec order by h.enco_numero")
+        .rows;
+}
+
+// A voucher changed while the run goes is copied as the run's snapshots show it: the header
+// as the selection's transaction does, the lines as their own transaction does, which starts
+// when the run first reads lines. Later changes are the next run's.
+TEST_F(TransmissionRun, AVoucherChangedDuringTheRunIsCopiedAsTheRunsSnapshotsShowIt)
+{
+    const std::string src = vouchersBefore(site, destination);
+    const auto change = [](const std::string& consec) {
+        return std::vector<std::string>{
+            "UPDATE COMPROBANTE_ENCABEZADO SET ENCO_DESCRIPCION = 'despues' WHERE ENCO_CONSEC = " + consec,
+            "UPDATE COMPROBANTE_DETALLE SET DECO_DESCRIPCION = 'despues' WHERE ENCO_CONSEC = " + consec};
+    };
+    // Before the first lines are read, and after.
+    ChangingProgress changing(src, {{1, change("2")}, {2, change("3")}});
+    c = site.connect(dialogs);
+    SpeedButton1Click(*c, dialogs, changing, test::TransmissionSite::kDestination, kDay, kDay);
+    c.reset();
+    EXPECT_EQ(copiedVouchers(site),
+              (std::vector<fb::Row>{
+                  {"000001", "antes", "antes"}, {"000002", "antes", "despues"}, {"000003", "antes", "antes"}}));
+}
+
+// The sent flags go out in groups of 100, in the selection's transaction; when a trigger
+// changes headers with them, the vouchers after the group are copied with that change, as
+// when each header was read at its turn.
+TEST_F(TransmissionRun, HeadersReadAheadAreReadAgainAfterAGroupOfSentFlags)
+{
+    const std::string src = vouchersBefore(site, destination);
+    test::CompanyRows source(src);
+    source.account(Account{.cod = "1105"});
+    for (int id = 1; id <= 99; ++id)
+        source.audit(test::accountEntry(id, "1105"));
+    source.execute("CREATE TRIGGER AUDITORIA_MARCAS FOR AUDITORIA AFTER UPDATE AS BEGIN"
+                   " UPDATE COMPROBANTE_ENCABEZADO SET ENCO_DESCRIPCION = 'con marcas'; END");
+    send();
+    c.reset();
+    EXPECT_EQ(copiedVouchers(site),
+              (std::vector<fb::Row>{
+                  {"000001", "antes", "antes"}, {"000002", "con marcas", "antes"}, {"000003", "con marcas", "antes"}}));
 }
 
 // A source that will not store its sent flags (a commit trigger refuses them; a connection

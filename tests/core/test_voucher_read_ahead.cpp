@@ -1,0 +1,129 @@
+// The vouchers read ahead for a window of entries are, entry by entry, what the run's own
+// select of one voucher reads in the same transaction: same text, columns, rows and order.
+#include "principalconta/voucher_read_ahead.h"
+
+#include "data/schema.h"
+#include "principalconta/transmission/commands.h"
+#include "principalconta/transmission/selection.h"
+#include "support/scratch.h"
+#include "support/transmission_fixture.h"
+#include "ui/scripted_dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+namespace kalvora {
+namespace {
+
+void expectSameQuery(Query& got, Query& expected)
+{
+    const auto column = [](const fb::Column& c) {
+        return std::tie(c.name, c.field, c.relation, c.type, c.subType, c.scale, c.length, c.charSet, c.nullable);
+    };
+    EXPECT_EQ(got.sql(), expected.sql());
+    ASSERT_EQ(got.fieldCount(), expected.fieldCount());
+    for (std::size_t i = 0; i < got.fieldCount(); ++i)
+        EXPECT_EQ(column(got.column(i)), column(expected.column(i)));
+    ASSERT_EQ(got.recordCount(), expected.recordCount());
+    for (got.first(), expected.first(); !expected.eof(); got.next(), expected.next())
+        for (std::size_t i = 0; i < expected.fieldCount(); ++i)
+            EXPECT_EQ(got.field(i), expected.field(i)) << expected.column(i).name;
+}
+
+struct Layout {
+    const char* name;
+    // Columns added once the tables hold their rows, and their values.
+    std::vector<std::string> ddl;
+    std::size_t room;  // for a header's notes inline: 4096 bytes shared by its BLOBs
+};
+
+void PrintTo(const Layout& layout, std::ostream* out) { *out << layout.name; }
+
+class VoucherReadAheadTest : public ::testing::TestWithParam<Layout> {};
+
+// Forty vouchers, lines stored across vouchers and out of item order, notes of every size
+// around their room; the entries go past two windows and mix in accounts, deletions, a
+// voucher the source no longer has and a voucher taken up twice, far apart.
+TEST_P(VoucherReadAheadTest, EachVoucherReadsAsItsOwnSelect)
+{
+    test::TempDir dir;
+    test::TransmissionSite site(dir.path());
+    const std::string source = site.addSource("SRC");
+    std::string everyByte;
+    for (int b = 0; b < 256; ++b)
+        everyByte += char(b);
+    const std::size_t room = GetParam().room;
+    const std::vector<Value> notes = {Value(),
+                                      Value(""),
+                                      Value(everyByte),
+                                      Value(std::string(room, 'a')),
+                                      Value(std::string(room + 1, 'b')),
+                                      Value(std::string(40000, 'c'))};
+    {
+        test::CompanyRows rows(source);
+        for (int v = 1; v <= 40; ++v)
+            rows.voucher(test::Voucher{
+                .consec = v, .numero = std::to_string(100000 + v), .notas = notes[std::size_t(v) % notes.size()]});
+        for (const int item : {3, 1, 2})
+            for (int v = 1; v <= 40; v += 1 + item % 2)
+                rows.insert(schema::kComprobanteDetalle,
+                            {{"ENCO_CONSEC", v}, {"DECO_ITEM", item}, {"CUEN_COD", "1105"}});
+        std::vector<int> taken{7};
+        for (int v = 1; v <= 40; ++v)
+            taken.push_back(v);
+        taken.insert(taken.end(), {999, 7});
+        int id = 0;
+        for (const int v : taken) {
+            rows.audit(test::voucherEntry(++id, test::Voucher{.consec = v}));
+            if (v % 9 == 0)
+                rows.audit(test::accountEntry(++id, "1105"));
+            if (v % 11 == 0)
+                rows.audit(test::voucherEntry(++id, test::Voucher{.consec = v + 1}, schema::kOperBorrado));
+        }
+    }
+    test::execute(source, GetParam().ddl);
+
+    ScriptedDialogs dialogs;
+    auto c = site.connect(dialogs);
+    c->DbCia.setDatabase(source);
+    c->DbCia.setParam("User_Name", test::TransmissionSite::kReplicationUser);
+    c->QAuditor.addSql(selectionText({2026, 12, 9}, {2026, 12, 9}, {}));
+    c->QAuditor.openForward(VoucherReadAhead::kEntries - 1);
+    Query header(c->DbCia, c->Trcia);
+    Query lines(c->DbCia, c->Trdet);
+    int vouchers = 0;
+    for (; !c->QAuditor.eof(); c->QAuditor.next()) {
+        if (c->QAuditor.field("TIDO_COD").asInteger() != schema::kTidoComprobante ||
+            c->QAuditor.field("AUDI_OPER").asText() == schema::kOperBorrado)
+            continue;
+        const std::string consec = c->QAuditor.field("AUDI_IDDOC").asText();
+        SCOPED_TRACE("voucher " + consec);
+        ++vouchers;
+        c->headersAhead.open(c->QCopia, c->QAuditor);
+        openSource(header, "select * from comprobante_encabezado where enco_consec = " + consec);
+        expectSameQuery(c->QCopia, header);
+        c->linesAhead.open(c->QCopiadet, c->QAuditor);
+        openSource(lines, "select * from comprobante_detalle where enco_consec = " + consec);
+        expectSameQuery(c->QCopiadet, lines);
+    }
+    EXPECT_EQ(vouchers, 43);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tables, VoucherReadAheadTest,
+    ::testing::Values(
+        Layout{"AsMade", {}, 4096},
+        Layout{"MoreBlobs",
+               {"ALTER TABLE COMPROBANTE_ENCABEZADO ADD ENCO_ADJUNTO BLOB SUB_TYPE 0",
+                "ALTER TABLE COMPROBANTE_DETALLE ADD DECO_NOTAS BLOB SUB_TYPE 1 CHARACTER SET UTF8",
+                "UPDATE COMPROBANTE_ENCABEZADO SET ENCO_ADJUNTO = RPAD('', MOD(ENCO_CONSEC, 5) * 1000, 'x')",
+                // Two bytes a letter: the 2732 letters of an item 2 fit the room of 4096, their bytes do not.
+                "UPDATE COMPROBANTE_DETALLE SET DECO_NOTAS = RPAD('', DECO_ITEM * 1366, '\xC3\xB1')"},
+               2048},
+        // Read as BLOBs, not inline: their conversion to text could depend on a filter.
+        Layout{"BlobOfItsOwnSubType", {"ALTER TABLE COMPROBANTE_ENCABEZADO ADD ENCO_FIRMA BLOB SUB_TYPE -3"}, 4096}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace kalvora
