@@ -39,6 +39,14 @@ TEST(LocationsTest, ServerEntryIsConcatenatedAsWritten)
     EXPECT_EQ(companyDatabaseLocation(" srv:/k ", "A B"), " srv:/k /datos/A B/kalvora.fdb");
 }
 
+// Audit entries 1 to count, each pending.
+void pendingEntries(const std::string& location, int count)
+{
+    test::execute(location,
+                  {"EXECUTE BLOCK AS DECLARE I INTEGER = 1; BEGIN WHILE (I <= " + std::to_string(count) +
+                   ") DO BEGIN INSERT INTO AUDITORIA (AUDI_ID, AUDI_ENVIO) VALUES (:I, 'N'); I = I + 1; END END"});
+}
+
 class DirectConnectionTest : public ::testing::Test {
 protected:
     test::TempDir dir;
@@ -95,8 +103,7 @@ TEST_F(DirectConnectionTest, QueryReadsRowsByNameAndPosition)
 // disturb the rows still to come nor get lost when the connection closes it.
 TEST_F(DirectConnectionTest, ForwardQueryReadsEveryRowInOrderBesideUpdates)
 {
-    test::execute(location, {"EXECUTE BLOCK AS DECLARE I INTEGER = 1; BEGIN WHILE (I <= 2500) DO BEGIN"
-                             " INSERT INTO AUDITORIA (AUDI_ID, AUDI_ENVIO) VALUES (:I, 'N'); I = I + 1; END END"});
+    pendingEntries(location, 2500);
     Connection c;
     connectTo(c);
     DirectTransaction tr(c);
@@ -124,8 +131,7 @@ TEST_F(DirectConnectionTest, ForwardQueryReadsEveryRowInOrderBesideUpdates)
 // holds them all), at every step and at the end.
 TEST_F(DirectConnectionTest, RowsAheadOfTheCurrentOne)
 {
-    test::execute(location, {"EXECUTE BLOCK AS DECLARE I INTEGER = 1; BEGIN WHILE (I <= 5) DO BEGIN"
-                             " INSERT INTO AUDITORIA (AUDI_ID) VALUES (:I); I = I + 1; END END"});
+    pendingEntries(location, 5);
     Connection c;
     connectTo(c);
     DirectTransaction tr(c);
