@@ -174,6 +174,16 @@ ISC_QUAD writeBlob(Attachment& att, Transaction& tr, const std::string& bytes)
     return id;
 }
 
+// Text sent for a BLOB is converted into the column's sub-type and character set. Only a
+// binary BLOB and a text BLOB without a character set (NONE, OCTETS) keep its bytes for
+// sure: other sub-types take text only through a filter, other character sets by conversion.
+bool takesTextAsIs(const Column& blob)
+{
+    constexpr int kNone = 0;
+    constexpr int kOctets = 1;
+    return blob.subType == 0 || (blob.subType == 1 && (blob.charSet == kNone || blob.charSet == kOctets));
+}
+
 std::vector<Column> describe(Firebird::IMessageMetadata* meta)
 {
     Status st;
@@ -332,9 +342,9 @@ Statement::Slot Statement::slotFor(unsigned index, const Value& value) const
                     else
                         return x.bytes.size();
                 }();
-                // A value that fits a text parameter goes with the statement (the server
-                // makes the BLOB of the same bytes); a longer one is written in segments first.
-                if (declared.type == SQL_BLOB && size > 32765)
+                // A value that fits a text parameter goes with the statement where the
+                // server stores its bytes as they are; any other is written in segments first.
+                if (declared.type == SQL_BLOB && (size > 32765 || !takesTextAsIs(declared)))
                     slot = {SQL_BLOB, unsigned(sizeof(ISC_QUAD)), 0};
                 else
                     text(size);
