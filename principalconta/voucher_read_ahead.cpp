@@ -19,7 +19,8 @@ std::optional<std::int64_t> copiedVoucher(const Query& entries, std::size_t ahea
 {
     try {
         if (entries.fieldAhead(ahead, "TIDO_COD").asInteger() != schema::kTidoComprobante ||
-            entries.fieldAhead(ahead, "AUDI_OPER").asText() == schema::kOperBorrado)
+            entries.fieldAhead(ahead, "AUDI_OPER").asText() == schema::kOperBorrado ||
+            entries.fieldAhead(ahead, "AUDI_IDDOC").isNull())
             return std::nullopt;
         return entries.fieldAhead(ahead, "AUDI_IDDOC").asInteger();
     } catch (const Error&) {

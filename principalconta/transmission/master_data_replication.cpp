@@ -5,6 +5,7 @@
 #include "principalconta/componentes.h"
 #include "principalconta/transmission/column_copy.h"
 #include "principalconta/transmission/commands.h"
+#include "principalconta/transmission/document_key.h"
 
 namespace kalvora {
 
@@ -13,6 +14,8 @@ namespace {
 // When several destination rows share the code, only the first one returned is overwritten.
 void replicateRow(RunContext& run, int tido)
 {
+    if (!namesItsDocument(run))
+        return;
     Componentes& c = run.c;
     const MasterDataPlan plan = planMasterData(run, tido);
     if (plan == MasterDataPlan::SourceMissing) {

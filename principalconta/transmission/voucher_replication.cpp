@@ -6,6 +6,7 @@
 #include "principalconta/componentes.h"
 #include "principalconta/transmission/column_copy.h"
 #include "principalconta/transmission/commands.h"
+#include "principalconta/transmission/document_key.h"
 #include "principalconta/transmission/lock_date.h"
 
 #include <vector>
@@ -163,6 +164,8 @@ VoucherPlan planVoucherCopy(RunContext& run)
 
 void replicar_comprobante(RunContext& run)
 {
+    if (!namesItsDocument(run))
+        return;
     Componentes& c = run.c;
     const VoucherPlan plan = planVoucherCopy(run);
     if (plan.action == VoucherPlan::Action::SourceMissing || plan.action == VoucherPlan::Action::SourceLocked) {
@@ -203,6 +206,8 @@ VoucherPlan planVoucherDeletion(RunContext& run)
 
 void borrar_comprobante(RunContext& run)
 {
+    if (!namesItsDocument(run))
+        return;
     Componentes& c = run.c;
     const VoucherPlan plan = planVoucherDeletion(run);
     if (plan.action == VoucherPlan::Action::DestinationLocked)
