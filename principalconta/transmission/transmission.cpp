@@ -4,6 +4,7 @@
 #include "base/text.h"
 #include "data/schema.h"
 #include "principalconta/componentes.h"
+#include "principalconta/transmission/audit_triggers.h"
 #include "principalconta/transmission/journals.h"
 #include "principalconta/transmission/master_data_replication.h"
 #include "principalconta/transmission/run_guard.h"
@@ -57,15 +58,18 @@ std::string failureText(const Query& entry)
 // The flags stay in Trcia until the target is left, so sending them in groups before that
 // stores the same as sending each at once, with a round trip per group instead of per entry.
 // A trigger could change the source's headers with them, so those read ahead in Trcia are
-// read again after each group.
+// read again after each group. Under an update trigger of AUDITORIA each flag goes at its
+// entry's turn: one it refuses stops the run there, with the earlier flags kept.
 class SentFlags {
 public:
     SentFlags(Query& query, VoucherReadAhead& headers) : query_(query), headers_(headers) {}
 
+    void startTarget(bool eachAtItsTurn) { group_ = eachAtItsTurn ? 1 : kGroup; }
+
     void add(std::int64_t audiId)
     {
         ids_.push_back(audiId);
-        if (ids_.size() == kGroup)
+        if (ids_.size() >= group_)
             send();
     }
 
@@ -86,6 +90,7 @@ public:
 
 private:
     static constexpr std::size_t kGroup = 100;
+    std::size_t group_ = kGroup;
     Query& query_;
     VoucherReadAhead& headers_;
     std::vector<std::int64_t> ids_;
@@ -117,7 +122,7 @@ public:
     {
     }
 
-    void startTarget(RunContext&) override {}
+    void startTarget(RunContext& run) override { sent_.startTarget(auditoriaHasUpdateTrigger(run.c.QCopia)); }
 
     bool entry(RunContext& run) override
     {

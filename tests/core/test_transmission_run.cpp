@@ -489,23 +489,98 @@ TEST_F(TransmissionRun, AVoucherChangedDuringTheRunIsCopiedAsTheRunsSnapshotsSho
                   {"000001", "antes", "antes"}, {"000002", "antes", "despues"}, {"000003", "antes", "antes"}}));
 }
 
-// The sent flags go out in groups of 100, in the selection's transaction; when a trigger
-// changes headers with them, the vouchers after the group are copied with that change, as
-// when each header was read at its turn.
-TEST_F(TransmissionRun, HeadersReadAheadAreReadAgainAfterAGroupOfSentFlags)
+// Under an update trigger of AUDITORIA each sent flag goes at its entry's turn: what the
+// trigger changes is seen by the entries after it.
+TEST_F(TransmissionRun, WhatATriggerChangesWithAFlagIsSeenByTheEntriesAfterIt)
 {
     const std::string src = vouchersBefore(site, destination);
     test::CompanyRows source(src);
-    source.account(Account{.cod = "1105"});
-    for (int id = 1; id <= 99; ++id)
-        source.audit(test::accountEntry(id, "1105"));
     source.execute("CREATE TRIGGER AUDITORIA_MARCAS FOR AUDITORIA AFTER UPDATE AS BEGIN"
-                   " UPDATE COMPROBANTE_ENCABEZADO SET ENCO_DESCRIPCION = 'con marcas'; END");
+                   " UPDATE COMPROBANTE_ENCABEZADO SET ENCO_DESCRIPCION = 'con marcas'"
+                   " WHERE ENCO_CONSEC = NEW.AUDI_IDDOC + 1; END");
     send();
     c.reset();
     EXPECT_EQ(copiedVouchers(site),
               (std::vector<fb::Row>{
                   {"000001", "antes", "antes"}, {"000002", "con marcas", "antes"}, {"000003", "con marcas", "antes"}}));
+}
+
+// A flag that such a trigger refuses stops the run at its entry, as any refused command
+// does: the entries before it keep their flags, the ones after it are not copied.
+TEST_F(TransmissionRun, AFlagATriggerRefusesStopsTheRunAtItsEntry)
+{
+    const std::string src = site.addSource("SRC");
+    {
+        test::CompanyRows source(src);
+        source.execute("CREATE EXCEPTION SEGUNDA_RECHAZADA 'segunda rechazada'");
+        source.execute("CREATE TRIGGER AUDITORIA_SEGUNDA FOR AUDITORIA BEFORE UPDATE AS BEGIN"
+                       " IF (NEW.AUDI_ID = 2 AND NEW.AUDI_ENVIO = 'S') THEN EXCEPTION SEGUNDA_RECHAZADA; END");
+        for (int id = 1; id <= 3; ++id) {
+            source.account(Account{.cod = "110" + std::to_string(id)});
+            source.audit(test::accountEntry(id, "110" + std::to_string(id)));
+        }
+    }
+    destination.target(1, "Sede", site.root(), "SRC");
+
+    EXPECT_THROW(send(), DatabaseError);
+    c.reset();
+    EXPECT_EQ(flags(src), "SNN");
+    EXPECT_EQ(test::query(site.destination(), "select cuen_cod from cuentas order by cuen_cod").rows,
+              (std::vector<fb::Row>{{"1101"}, {"1102"}}));
+    EXPECT_EQ(site.journal("ERRORES.TXT"), "");
+}
+
+// An entry that does not name its document (AUDI_IDDOC of a voucher, AUDI_COD of a deletion,
+// an account or a third party left null) copies nothing: it fails, is journalled and asked
+// about, and stays pending.
+TEST_F(TransmissionRun, AnEntryWithoutItsDocumentsKeyFailsAndWritesNothing)
+{
+    struct Case {
+        test::AuditEntry entry;
+        const char* nulled;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {test::voucherEntry(1, Voucher{.consec = 0, .prefijo = "", .numero = ""}), "AUDI_IDDOC",
+         ansi("La entrada de auditoría 1 no indica el comprobante que se debe enviar (AUDI_IDDOC está vacío).")},
+        {test::voucherEntry(2, Voucher{.consec = 0, .prefijo = "", .numero = ""}, "D"), "AUDI_COD",
+         ansi("La entrada de auditoría 2 no indica el comprobante que se debe borrar (AUDI_COD está vacío).")},
+        {test::accountEntry(3, ""), "AUDI_COD",
+         ansi("La entrada de auditoría 3 no indica la cuenta que se debe enviar (AUDI_COD está vacío).")},
+        {test::thirdPartyEntry(4, ""), "AUDI_COD",
+         ansi("La entrada de auditoría 4 no indica el tercero que se debe enviar (AUDI_COD está vacío).")},
+    };
+    const std::string src = site.addSource("SRC");
+    {
+        // What a null read as 0 or as an empty code would find.
+        test::CompanyRows source(src);
+        source.voucher(Voucher{.consec = 0, .prefijo = "", .numero = "", .lines = {VoucherLine{}}});
+        source.account(Account{.cod = ""});
+        source.thirdParty(test::ThirdParty{.nit = ""});
+        for (const Case& c : cases) {
+            source.audit(c.entry);
+            source.execute(std::string("UPDATE AUDITORIA SET ") + c.nulled +
+                           " = NULL WHERE AUDI_ID = " + std::to_string(c.entry.id));
+        }
+    }
+    destination.voucher(Voucher{.consec = 5, .prefijo = "", .numero = ""});
+    destination.target(1, "Sede", site.root(), "SRC");
+
+    const auto summary = send();
+
+    EXPECT_EQ(summary.failed, 4);
+    const auto messages = dialogs.texts(Kind::Message);
+    ASSERT_EQ(messages.size(), cases.size() + 1);
+    for (std::size_t i = 0; i < cases.size(); ++i)
+        EXPECT_EQ(messages[i], cases[i].message + ansi(" No se envía y queda pendiente."));
+    EXPECT_EQ(dialogs.texts(Kind::Question).size(), 4u);
+    EXPECT_EQ(site.journalLines("ERRORES.TXT").size(), 4u);
+    EXPECT_EQ(flags(src), "NNNN");
+    EXPECT_EQ(test::query(site.destination(), "select enco_consec from comprobante_encabezado").rows,
+              std::vector<fb::Row>{{5}});
+    EXPECT_EQ(count("select * from comprobante_detalle"), 0u);
+    EXPECT_EQ(count("select * from cuentas"), 0u);
+    EXPECT_EQ(count("select * from terceros"), 0u);
 }
 
 // A source that will not store its sent flags (a commit trigger refuses them; a connection
