@@ -2,6 +2,7 @@
 // arguments, the unattended run.
 #include "data/date_text.h"
 #include "principalconta/componentes.h"
+#include "principalconta/transmission/stop_request.h"
 #include "principalconta/windows/tfprincipalconta.h"
 #include "settings/regional_formats.h"
 #include "ui/qt/message_boxes.h"
@@ -21,7 +22,15 @@ int main(int argc, char* argv[])
         std::cout << "kalvora-envio " KALVORA_VERSION "\n";
         return 0;
     }
+    // A stop request closes the windows; a run in progress stops before its next entry.
+    kalvora::watchStopRequests([] {
+        if (QCoreApplication* app = QCoreApplication::instance())
+            QMetaObject::invokeMethod(
+                app, [] { QApplication::closeAllWindows(); }, Qt::QueuedConnection);
+    });
     QApplication application(argc, argv);
+    if (kalvora::stopRequested())
+        return 0;
     const kalvora::ScopedDateText dateText(kalvora::regionalFormats);
     QApplication::setApplicationName(QStringLiteral("kalvora-envio"));
     QApplication::setDesktopFileName(QStringLiteral("kalvora-envio"));
