@@ -29,8 +29,6 @@ int main(int argc, char* argv[])
                 app, [] { QApplication::closeAllWindows(); }, Qt::QueuedConnection);
     });
     QApplication application(argc, argv);
-    if (kalvora::stopRequested())
-        return 0;
     const kalvora::ScopedDateText dateText(kalvora::regionalFormats);
     QApplication::setApplicationName(QStringLiteral("kalvora-envio"));
     QApplication::setDesktopFileName(QStringLiteral("kalvora-envio"));
@@ -47,5 +45,8 @@ int main(int argc, char* argv[])
     kalvora::Componentes componentes;
     kalvora::Tfprincipalconta window(componentes, dialogs, std::move(arguments));
     window.show();
+    // A request that came before the windows were there found nothing to close.
+    if (kalvora::stopRequested())
+        return 0;
     return QApplication::exec();
 }
