@@ -54,7 +54,8 @@ std::string unwritableFileMessage(const std::string& path, const std::string& re
 
 std::string unknownDirectoryMessage()
 {
-    return ansi("No se conoce la carpeta de instalación, donde se escriben ENVIO.TXT y ERRORES.TXT: falta ") +
+    return ansi("No se conoce la carpeta de instalación del programa, donde quedan ENVIO.TXT, ERRORES.TXT y "
+                "VERIFICACION.CSV: falta ") +
            installationRecordPlace() + ".";
 }
 

@@ -105,6 +105,8 @@ void commitSentFlags(RunContext& run, const std::vector<std::int64_t>& flagged)
         c.DbCia.commitAndDisconnect();
         return;
     } catch (const DatabaseError& e) {
+        if (flagged.empty())
+            return;  // nothing of the run was in that commit
         StoredFlags stored;
         try {
             stored = readBackSentFlags(c, flagged);

@@ -98,8 +98,8 @@ TEST_F(Journals, WithoutAnInstallationDirectoryTheMessageNamesTheRegistryFile)
 {
     const bool rootHadOne = std::filesystem::exists("/ENVIO.TXT");
     const std::string registry = site.root() + "/kalvora.reg";
-    const std::string place = ansi("No se conoce la carpeta de instalación, donde se escriben ENVIO.TXT y "
-                                   "ERRORES.TXT: falta el valor "
+    const std::string place = ansi("No se conoce la carpeta de instalación del programa, donde quedan ENVIO.TXT, "
+                                   "ERRORES.TXT y VERIFICACION.CSV: falta el valor "
                                    "HKEY_LOCAL_MACHINE\\Software\\Quenti\\Kalvora2015\\Directorio del archivo de "
                                    "registro ") +
                               registry + ".";
