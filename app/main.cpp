@@ -2,6 +2,7 @@
 // arguments, the unattended run.
 #include "data/date_text.h"
 #include "principalconta/componentes.h"
+#include "principalconta/transmission/stop_request.h"
 #include "principalconta/windows/tfprincipalconta.h"
 #include "settings/regional_formats.h"
 #include "ui/qt/message_boxes.h"
@@ -21,6 +22,12 @@ int main(int argc, char* argv[])
         std::cout << "kalvora-envio " KALVORA_VERSION "\n";
         return 0;
     }
+    // A stop request closes the windows; a run in progress stops before its next entry.
+    kalvora::watchStopRequests([] {
+        if (QCoreApplication* app = QCoreApplication::instance())
+            QMetaObject::invokeMethod(
+                app, [] { QApplication::closeAllWindows(); }, Qt::QueuedConnection);
+    });
     QApplication application(argc, argv);
     const kalvora::ScopedDateText dateText(kalvora::regionalFormats);
     QApplication::setApplicationName(QStringLiteral("kalvora-envio"));
@@ -38,5 +45,8 @@ int main(int argc, char* argv[])
     kalvora::Componentes componentes;
     kalvora::Tfprincipalconta window(componentes, dialogs, std::move(arguments));
     window.show();
+    // A request that came before the windows were there found nothing to close.
+    if (kalvora::stopRequested())
+        return 0;
     return QApplication::exec();
 }

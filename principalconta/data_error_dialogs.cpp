@@ -6,8 +6,13 @@ namespace kalvora {
 
 std::string textoErrorDatos(RowStore* rows, bool fromProvider, const std::string& message)
 {
-    if (!rows || fromProvider)
-        return message.empty() ? message : message.substr(0, message.size() - 1);
+    // Drivers that ended their messages with a line break had it dropped; Firebird's messages
+    // end with their last letter, which stays.
+    if (!rows || fromProvider) {
+        const bool endsBlank = !message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                                                    message.back() == ' ' || message.back() == '\t');
+        return endsBlank ? message.substr(0, message.size() - 1) : message;
+    }
     const std::string start = message.substr(0, 3);
     if (start == "Fie") {
         std::string list;

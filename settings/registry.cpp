@@ -72,13 +72,13 @@ struct RegistryKey::State {
     RegistryFileKey key;
 };
 
-namespace {
-
 std::string registryFilePath()
 {
     const char* path = std::getenv("KALVORA_REGISTRY");
     return path && *path ? path : "/etc/kalvora/kalvora.reg";
 }
+
+namespace {
 
 // A file exported on 64-bit Windows keeps the 32-bit view's keys where the registry does.
 std::string pathInView(RegistryRoot root, const std::string& path, RegistryView view)

@@ -37,4 +37,9 @@ private:
 // "HKEY_LOCAL_MACHINE" or "HKEY_CURRENT_USER".
 std::string rootName(RegistryRoot root);
 
+#ifndef _WIN32
+// The file this process reads the registry from.
+std::string registryFilePath();
+#endif
+
 }  // namespace kalvora

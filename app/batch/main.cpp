@@ -7,6 +7,7 @@
 #include "data/date_text.h"
 #include "principalconta/componentes.h"
 #include "principalconta/data_error_dialogs.h"
+#include "principalconta/transmission/stop_request.h"
 #include "principalconta/transmission/summary_line.h"
 #include "settings/regional_formats.h"
 #include "ui/console_dialogs.h"
@@ -87,9 +88,7 @@ int reportVerification(const VerifyReport& report, Dialogs& dialogs)
 {
     print(verifySummary(report));
     const std::string detail = writeVerifyDetail(dialogs, report);
-    if (detail.empty())
-        dialogs.error(ansi("No se pudo escribir el detalle ") + kVerifyDetailFile);
-    else
+    if (!detail.empty())
         std::cout << "Detalle: " << toUtf8(detail) << '\n';
     std::cout.flush();
     return report.differenceCount() > 0 ? kExitDifferent : kExitSame;
@@ -119,12 +118,17 @@ int main(int argc, char* argv[])
         return kExitAllSent;
     }
 
+    watchStopRequests();
     const bool terminal = isatty(STDERR_FILENO) != 0;
     ConsoleDialogs boxes(std::cerr, terminal, options.continueOnError);
     BatchDialogs dialogs(boxes, std::cout);
     ConsoleProgress progress(std::cerr, terminal);
 
     const Outcome outcome = transmit(options, dialogs, progress);
+    if (outcome.summary.interrupted) {
+        std::cout << toUtf8(interruptedLine(outcome.summary)) << std::endl;
+        return kExitStopped;
+    }
     if (!outcome.completed)
         return options.mode == BatchMode::Verify ? kExitNotCompared : kExitStopped;
     if (outcome.preview) {

@@ -9,4 +9,7 @@ namespace kalvora::batch {
 // "Resumen: entradas enviadas 318, con error 1, compañías de origen 2" (Windows-1252).
 std::string summaryLine(const TransmissionSummary& summary);
 
+// "Transmisión interrumpida: entradas enviadas 120, con error 0", for a run stopped on request.
+std::string interruptedLine(const TransmissionSummary& summary);
+
 }  // namespace kalvora::batch

@@ -9,6 +9,8 @@
 #include "principalconta/transmission/master_data_replication.h"
 #include "principalconta/transmission/run_guard.h"
 #include "principalconta/transmission/run_steps.h"
+#include "principalconta/transmission/sent_flags_check.h"
+#include "principalconta/transmission/stop_request.h"
 #include "principalconta/transmission/target_walk.h"
 #include "principalconta/transmission/voucher_replication.h"
 
@@ -96,20 +98,30 @@ private:
     std::vector<std::int64_t> ids_;
 };
 
-// Leaving a target commits its sent flags. When that fails they are lost, so the run stops:
-// its entries stay pending for the next run and are not reported as sent.
-void commitSentFlags(RunContext& run)
+// Leaving a target commits its sent flags. When the commit fails, its answer may only have
+// been lost, so the source is asked what it holds; the run stops unless every flag is there,
+// and the entries that are not stay pending for the next run.
+void commitSentFlags(RunContext& run, const std::vector<std::int64_t>& flagged)
 {
     Componentes& c = run.c;
     const std::string company =
         c.Creplicac.field("RPCO_NOMBRE").asText() + " (" + c.Creplicac.field("RPCO_COD").asText() + ")";
     try {
         c.DbCia.commitAndDisconnect();
+        return;
     } catch (const DatabaseError& e) {
-        run.dialogs.message(ansi("No se pudo guardar en la compañía de origen ") + company +
-                            ansi(" cuáles entradas quedaron enviadas: ") + e.what() +
-                            ansi(". Esas entradas siguen pendientes y se enviarán en la próxima transmisión."));
-        throw SilentAbort();
+        if (flagged.empty())
+            return;  // nothing of the run was in that commit
+        StoredFlags stored;
+        try {
+            stored = readBackSentFlags(c, flagged);
+        } catch (const Error& recheck) {
+            run.dialogs.message(failedFlagCommitMessage(company, e.what(), nullptr, recheck.what()));
+            throw SilentAbort();
+        }
+        run.dialogs.message(failedFlagCommitMessage(company, e.what(), &stored));
+        if (stored.pending > 0)
+            throw SilentAbort();
     }
 }
 
@@ -122,10 +134,16 @@ public:
     {
     }
 
-    void startTarget(RunContext& run) override { sent_.startTarget(auditoriaHasUpdateTrigger(run.c.QCopia)); }
+    void startTarget(RunContext& run) override
+    {
+        flagged_.clear();
+        sent_.startTarget(auditoriaHasUpdateTrigger(run.c.QCopia));
+    }
 
     bool entry(RunContext& run) override
     {
+        if (stopRequested())
+            throw StopRequested();
         Componentes& c = run.c;
         const Query& entry = c.QAuditor;
         archivo_auditoria(run.dialogs, entry.field("AUDI_ID").asText(), entry.field("TIDO_COD").asText(),
@@ -135,6 +153,7 @@ public:
         dispatch(run);
         if (!run.entryFailed) {
             sent_.add(entry.field("AUDI_ID").asInteger());
+            flagged_.push_back(entry.field("AUDI_ID").asInteger());
             ++summary_.transmitted;
             return true;
         }
@@ -147,7 +166,7 @@ public:
     void finishTarget(RunContext& run) override
     {
         sent_.send();
-        commitSentFlags(run);
+        commitSentFlags(run, flagged_);
     }
 
     // A run that stops keeps the flags of the entries it finished, as it did when each was
@@ -162,6 +181,7 @@ public:
 
 private:
     SentFlags sent_;
+    std::vector<std::int64_t> flagged_;  // this target's, to be read back if their commit fails
     Progress& progress_;
     TransmissionSummary& summary_;
 };
@@ -172,7 +192,7 @@ TransmissionSummary SpeedButton1Click(Componentes& c, Dialogs& dialogs, Progress
                                       const std::string& companiaDestino, const Date& desde, const Date& hasta)
 {
     TransmissionSummary summary;
-    if (!mayStart(dialogs, companiaDestino, desde, hasta))
+    if (!mayStart(dialogs, companiaDestino, desde, hasta) || !journalsReady(dialogs))
         return summary;
     {
         // Shown first, so that an error on the way stops the run with the panel where it arose.
@@ -191,6 +211,10 @@ TransmissionSummary SpeedButton1Click(Componentes& c, Dialogs& dialogs, Progress
         TransmitHandler handler(c, progress, summary);
         try {
             summary.targets = walkTargets(run, progress, ansi("Transmitiendo información de "), desde, hasta, handler);
+        } catch (const StopRequested&) {
+            // Before the next entry: the target in progress is left as after its last one.
+            handler.finishTarget(run);
+            summary.interrupted = true;
         } catch (...) {
             handler.keepFinishedFlags();
             throw;
@@ -198,6 +222,9 @@ TransmissionSummary SpeedButton1Click(Componentes& c, Dialogs& dialogs, Progress
     }
 
     progress.hide();
+    if (summary.interrupted)
+        return summary;
+
     dialogs.message(ansi("Proceso de envio de información concluído."));
     summary.concluded = true;
     return summary;

@@ -7,6 +7,8 @@
 #include "principalconta/transmission/commands.h"
 #include "principalconta/transmission/copy_comparison.h"
 #include "principalconta/transmission/csv_line.h"
+#include "principalconta/transmission/journal_file.h"
+#include "principalconta/transmission/journals.h"
 #include "principalconta/transmission/lock_date.h"
 #include "principalconta/transmission/master_data_replication.h"
 #include "principalconta/transmission/run_steps.h"
@@ -453,16 +455,24 @@ std::vector<std::string> verifySummary(const VerifyReport& report)
 
 std::string writeVerifyDetail(Dialogs& dialogs, const VerifyReport& report)
 {
-    const std::string path = installationFile(diraplicacion(dialogs), kVerifyDetailFile);
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
+    const auto directory = recordedInstallationDirectory();
+    if (!directory) {
+        dialogs.error(unknownDirectoryMessage());
         return {};
+    }
+    const std::string path = installationFile(*directory, kVerifyDetailFile);
     std::string text =
         csvLine({ansi("Compañía de origen"), "Diferencia", "Clave", "Columna", "Valor en origen", "Valor en destino"});
     for (const auto& d : report.differences)
         text += csvLine({d.target, d.kind, d.key, d.column, d.source, d.destination});
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    return std::fclose(file) == 0 && written ? path : std::string();
+    // The detail of the last verification only: whole, or no file at all.
+    std::remove(path.c_str());
+    if (const auto failure = appendWhole(path, text)) {
+        std::remove(path.c_str());
+        dialogs.error(unwritableFileMessage(path, *failure));
+        return {};
+    }
+    return path;
 }
 
 }  // namespace kalvora

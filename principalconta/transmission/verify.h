@@ -59,8 +59,8 @@ std::vector<std::string> verifySummary(const VerifyReport& report);
 // The detail file of the last verification.
 inline constexpr const char* kVerifyDetailFile = "VERIFICACION.CSV";
 
-// Writes it in the installation directory, header line first; returns its path, or "" when
-// it could not be written.
+// Writes it in the installation directory, header line first, whole or not at all; returns
+// its path, or "" after saying why it could not be written.
 std::string writeVerifyDetail(Dialogs& dialogs, const VerifyReport& report);
 
 }  // namespace kalvora

@@ -492,7 +492,7 @@ void Tfprincipalconta::send()
 {
     const TransmissionSummary summary = kalvora::SpeedButton1Click(
         c_, dialogs_, *progress_, fromQString(LCiaDes->currentText()), toDate(Fecini->date()), toDate(Fecfin->date()));
-    if (summary.concluded)
+    if (summary.concluded || summary.interrupted)
         close();
 }
 

@@ -164,7 +164,7 @@ TEST_F(BadInput, ALocationWithANulIsRefusedRatherThanCut)
 }
 
 // The installation folder registered as a number: the error the registry gives stops the run
-// at the first journal line, before the entry is replicated.
+// when it checks its journals, before any entry is read.
 TEST_F(BadInput, AnInstallationFolderOfTheWrongTypeStopsTheRunBeforeTheFirstEntry)
 {
     source.account(Account{.cod = "1105"});

@@ -3,6 +3,7 @@
 #include "base/text.h"
 #include "data/ddl.h"
 #include "settings/clock.h"
+#include "support/background_process.h"
 #include "support/child_process.h"
 #include "support/scratch.h"
 #include "support/server.h"
@@ -14,6 +15,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
+#include <thread>
+
+#include <csignal>
 
 namespace kalvora {
 namespace {
@@ -175,6 +180,62 @@ TEST_F(BatchRun, SentFlagsTheSourceRefusesToStoreExitTwo)
     EXPECT_TRUE(f.errSays("marcas rechazadas")) << f.err;
     EXPECT_FALSE(f.outSays("Resumen")) << f.out;
     EXPECT_EQ(flags(source), "NN");
+}
+
+// Without the installation folder nothing can be journalled, so nothing is sent.
+TEST_F(BatchRun, WithoutItsInstallationFolderTheRunDoesNotStart)
+{
+    const std::string source = sourceWithAccounts(1, "S01", "Sucursal Norte", 2, today);
+    const std::string registry = dir.path() + "/no-existe.reg";
+    const Finished f = batch(line(), {{"KALVORA_REGISTRY", registry}});
+    EXPECT_EQ(f.status, 2) << f.err;
+    EXPECT_TRUE(f.errSays("falta el valor HKEY_LOCAL_MACHINE\\Software\\Quenti\\Kalvora2015\\Directorio del archivo de "
+                          "registro " +
+                          registry))
+        << f.err;
+    EXPECT_FALSE(f.errSays("No se encontró la Clave")) << f.err;
+    EXPECT_EQ(flags(source), "NN");
+}
+
+// SIGTERM at a random entry: the entry in progress is finished, every entry flagged sent is
+// in the destination, and the next run sends the rest. A second signal ends it at once.
+TEST_F(BatchRun, AStopOnRequestKeepsWhatWasSentAndASecondSignalEndsItAtOnce)
+{
+    constexpr int kEntries = 150;
+    const std::string source = sourceWithAccounts(1, "S01", "Sucursal Norte", kEntries, today);
+    std::mt19937 random(std::random_device{}());
+    const auto signalAtEntry = [&](std::vector<int> signals) {
+        const std::size_t entry = std::uniform_int_distribution<std::size_t>(1, 40)(random);
+        SCOPED_TRACE("signalled at entry " + std::to_string(entry));
+        test::ChildProcess run(builtProgram("kalvora-envio-batch"), line());
+        for (int i = 0; i < 5000 && site.journalLines("ENVIO.TXT").size() < entry; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        for (const int s : signals)
+            ::kill(run.pid(), s);
+        const auto finished = run.wait(std::chrono::seconds(60));
+        EXPECT_TRUE(finished.has_value());
+        return finished.value_or(Finished{});
+    };
+
+    const Finished stopped = signalAtEntry({SIGTERM});
+    EXPECT_EQ(stopped.status, 2) << stopped.err;
+    const std::string sent = flags(source);
+    const auto transmitted = std::count(sent.begin(), sent.end(), 'S');
+    EXPECT_GT(transmitted, 0);
+    EXPECT_LT(transmitted, kEntries);
+    EXPECT_EQ(stopped.out, std::string("Transmisión interrumpida: entradas enviadas ") + std::to_string(transmitted) +
+                               ", con error 0\n");
+    EXPECT_EQ(std::string(std::size_t(transmitted), 'S'), sent.substr(0, std::size_t(transmitted)));
+    EXPECT_EQ(test::query(site.destination(), "select * from cuentas").rows.size(), std::size_t(transmitted));
+
+    const Finished killed = signalAtEntry({SIGTERM, SIGINT});
+    EXPECT_EQ(killed.status, -1) << "ended by the second signal: " << killed.out;
+    EXPECT_FALSE(killed.outSays("Resumen")) << killed.out;
+
+    const Finished rest = batch(line());
+    EXPECT_EQ(rest.status, 0) << rest.err;
+    EXPECT_EQ(flags(source), std::string(kEntries, 'S'));
+    EXPECT_EQ(test::query(site.destination(), "select * from cuentas").rows.size(), std::size_t(kEntries));
 }
 
 TEST_F(BatchRun, PreviewAndVerifyWriteNothingAndVerifyExitsByWhatItFound)

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <thread>
 #include <unistd.h>
@@ -191,41 +193,62 @@ protected:
         destination.target(1, "Sede", site.root(), "SRC");
     }
 
-    void expectEveryEntryFlaggedAsItWouldBe()
-    {
-        EXPECT_TRUE(send());
-        EXPECT_EQ(summary.transmitted, 2);
-        EXPECT_EQ(summary.failed, 1);
-        EXPECT_EQ(dialogs.texts(Kind::Question), std::vector<std::string>{"Error transmitiendo 900. Continuar?"});
-        EXPECT_EQ(lastMessage(), ansi("Proceso de envio de información concluído."));
-        EXPECT_EQ(test::query(site.destination(), "select * from cuentas").rows.size(), 1u);
-        EXPECT_EQ(test::query(site.destination(), "select * from comprobante_detalle").rows.size(), 1u);
-        c->DbCia.disconnect();
-        EXPECT_EQ(test::sentFlags(src), "SNS");
-    }
-
     std::string src = site.addSource("SRC");
 };
 
-// ENVIO.TXT on a full disk (/dev/full takes the open and refuses the write); ERRORES.TXT a
-// folder, which no open for writing takes.
-TEST_F(UnwritableJournals, AFullDiskOrAFileThatWillNotOpenChangesNothingElse)
+// A journal that cannot be opened stops the run before it reads any entry.
+TEST_F(UnwritableJournals, AJournalThatWillNotOpenStopsTheRunBeforeItStarts)
 {
-    std::filesystem::create_symlink("/dev/full", site.root() + "/ENVIO.TXT");
     std::filesystem::create_directory(site.root() + "/ERRORES.TXT");
-    expectEveryEntryFlaggedAsItWouldBe();
-    EXPECT_TRUE(std::filesystem::is_directory(site.root() + "/ERRORES.TXT"));
+    EXPECT_TRUE(send());
+    EXPECT_FALSE(summary.concluded);
+    EXPECT_EQ(dialogs.texts(Kind::Message), std::vector<std::string>{"No se pudo escribir en " + site.root() +
+                                                                     "/ERRORES.TXT: " + std::strerror(EISDIR) +
+                                                                     ansi(". La transmisión no se inició.")});
+    EXPECT_EQ(test::query(site.destination(), "select * from cuentas").rows.size(), 0u);
+    c->DbCia.disconnect();
+    EXPECT_EQ(test::sentFlags(src), "NNN");
 }
 
-TEST_F(UnwritableJournals, AReadOnlyInstallationFolderChangesNothingElse)
+// The disk fills after the first entry: the second stops the run before it is replicated,
+// no entry is flagged without its line, and the next run sends the rest.
+TEST_F(UnwritableJournals, ADiskThatFillsStopsTheRunAtTheEntryWhoseLineIsLost)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "permissions do not stop root; the folder test above covers the failed open";
-    using std::filesystem::perm_options;
-    std::filesystem::permissions(site.root(), std::filesystem::perms::owner_write, perm_options::remove);
-    expectEveryEntryFlaggedAsItWouldBe();
-    std::filesystem::permissions(site.root(), std::filesystem::perms::owner_write, perm_options::add);
-    EXPECT_FALSE(std::filesystem::exists(site.root() + "/ENVIO.TXT"));
+    const std::string journal = site.root() + "/ENVIO.TXT";
+    class FillingDisk : public NoProgress {
+    public:
+        explicit FillingDisk(std::string journal) : journal_(std::move(journal)) {}
+        void step() override
+        {
+            std::filesystem::rename(journal_, journal_ + ".bak");
+            std::filesystem::create_symlink("/dev/full", journal_);
+        }
+
+    private:
+        std::string journal_;
+    };
+    FillingDisk filling(journal);
+    c = site.connect(dialogs);
+    EXPECT_FALSE(runGuarded(dialogs, [&] {
+        summary = SpeedButton1Click(*c, dialogs, filling, test::TransmissionSite::kDestination, kDay, kDay);
+    }));
+    EXPECT_EQ(lastMessage(),
+              "No se pudo escribir en " + journal + ": " + std::strerror(ENOSPC) +
+                  ansi(". La transmisión se detuvo; las entradas que no se enviaron siguen pendientes."));
+    EXPECT_EQ(test::query(site.destination(), "select * from terceros").rows.size(), 0u);
+    c->DbCia.disconnect();
+    EXPECT_EQ(test::sentFlags(src), "SNN");
+
+    std::filesystem::remove(journal);
+    std::filesystem::rename(journal + ".bak", journal);
+    EXPECT_TRUE(send());
+    EXPECT_EQ(summary.transmitted, 1);
+    EXPECT_EQ(summary.failed, 1) << "the third party the destination refuses";
+    c->DbCia.disconnect();
+    EXPECT_EQ(test::sentFlags(src), "SNS");
+    const auto lines = site.journalLines("ENVIO.TXT");
+    EXPECT_EQ(lines, (std::vector<std::string>{"2026/12/09,10:00:00,1,100,1105", "2026/12/09,10:00:00,2,102,900",
+                                               "2026/12/09,10:00:00,3,1,CE000001"}));
 }
 
 // ---------------------------------------------------------------------------- sources

@@ -5,12 +5,14 @@
 // writing data to the connection." once the server has closed the socket.
 #include "principalconta/transmission/transmission.h"
 
+#include "base/text.h"
 #include "ctrlaccesoconta/error_messages.h"
 #include "data/ddl.h"
 #include "principalconta/data_error_dialogs.h"
 #include "settings/clock.h"
 #include "support/destination_contents.h"
 #include "support/lock_holder.h"
+#include "support/relay.h"
 #include "support/server.h"
 #include "support/transmission_fixture.h"
 #include "ui/scripted_dialogs.h"
@@ -159,6 +161,20 @@ protected:
         return runGuarded(dialogs, [&] { SpeedButton1Click(c, dialogs, progress, "DES", kDay, kDay); });
     }
 
+    static std::int64_t scalarOf(const std::string& location, const std::string& sql)
+    {
+        auto attachment = fb::Attachment::attach(location, test::sysdba());
+        std::int64_t value = 0;
+        {
+            fb::Transaction tr(*attachment);
+            fb::Statement select(*attachment, tr, sql);
+            value = select.fetchAll(tr).rows.at(0)[0].asInteger();
+            tr.commit();
+        }
+        attachment->detach();
+        return value;
+    }
+
     std::string accountName()
     {
         auto attachment = fb::Attachment::attach(destination, test::sysdba());
@@ -229,6 +245,46 @@ TEST_F(LostConnection, WhileAnApplyWaitsNothingOfItStays)
 
     conectar();
     EXPECT_TRUE(send(progress));
+    expectConverged();
+}
+
+// The commit of the first source's flags reaches the server and is stored, but its answer
+// is lost: the program asks the source again, says the flags are stored, and goes on.
+TEST_F(LostConnection, AFlagCommitWhoseAnswerIsLostIsCheckedAndFound)
+{
+    test::Relay relay;
+    {
+        test::CompanyRows rows(a, test::sysdba());
+        rows.execute("CREATE TABLE ESPERA (N INTEGER)");
+        rows.execute("INSERT INTO ESPERA VALUES (0)");
+        rows.execute("CREATE TABLE AVISO (N INTEGER)");
+        // Tells the test that the commit has begun, then waits for the test's lock.
+        rows.execute("CREATE TRIGGER ESPERAR_AL_GUARDAR ON TRANSACTION COMMIT AS BEGIN"
+                     " IF (EXISTS(SELECT 1 FROM AUDITORIA WHERE AUDI_ENVIO = 'S') AND NOT EXISTS(SELECT 1 FROM AVISO))"
+                     " THEN BEGIN IN AUTONOMOUS TRANSACTION DO INSERT INTO AVISO VALUES (1);"
+                     " UPDATE ESPERA SET N = N + 1; END END");
+        test::CompanyRows(destination, test::sysdba())
+            .execute("UPDATE REPLICA_CONTA SET RPCO_SERVIDOR = '" + relay.location(server.path()) +
+                     "' WHERE RPCO_COD = 'AAA'");
+    }
+    test::LockHolder holder(a, test::sysdba());
+    holder.execute("UPDATE ESPERA SET N = 100");
+    std::thread cutter([&] {
+        for (int i = 0; i < 200 && scalarOf(a, "SELECT COUNT(*) FROM AVISO") == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        relay.cutAtNextAnswer();
+        holder.rollback();
+    });
+    conectar();
+    NoProgress progress;
+    EXPECT_TRUE(send(progress));
+    cutter.join();
+    const auto messages = dialogs.texts(Kind::Message);
+    ASSERT_FALSE(messages.empty());
+    EXPECT_TRUE(messages[0].starts_with(ansi("La compañía de origen Sede A (AAA) no confirmó"))) << messages[0];
+    EXPECT_NE(messages[0].find(ansi("Consultada de nuevo, las 4 entradas figuran enviadas")), std::string::npos)
+        << messages[0];
+    EXPECT_EQ(messages.back(), ansi("Proceso de envio de información concluído."));
     expectConverged();
 }
 

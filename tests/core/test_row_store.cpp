@@ -126,7 +126,7 @@ TEST_F(RowStoreTest, ARejectedRowCountsOneStoresNothingAndStaysPending)
     ASSERT_EQ(raw.size(), 1u);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_NE(raw[0].find("violation of PRIMARY or UNIQUE KEY constraint"), std::string::npos) << raw[0];
-    EXPECT_EQ(boxes[0], raw[0].substr(0, raw[0].size() - 1));
+    EXPECT_EQ(boxes[0], raw[0]) << "the message keeps its last character";
     EXPECT_EQ(dialogs.events()[1].kind, Kind::Beep);
 
     // Once the conflict is gone the same log goes through.
@@ -136,6 +136,23 @@ TEST_F(RowStoreTest, ARejectedRowCountsOneStoresNothingAndStaysPending)
     c.Creplicac.post();
     EXPECT_EQ(c.Creplicac.applyUpdates(0), 0);
     EXPECT_EQ(count("SELECT * FROM REPLICA_CONTA"), 4u);
+}
+
+// Only a line end or a blank at the end of a provider's message is dropped from the box.
+TEST(DataErrorBox, AProviderMessageLosesOnlyATrailingLineBreakOrBlank)
+{
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"connection shutdown", "connection shutdown"},
+        {"At trigger 'CHECK_1'", "At trigger 'CHECK_1'"},
+        {"Registro bloqueado.\n", "Registro bloqueado."},
+        {"actual 150 ", "actual 150"},
+        {"x", "x"},
+        {"", ""},
+    };
+    for (const auto& [message, box] : cases) {
+        SCOPED_TRACE(message);
+        EXPECT_EQ(textoErrorDatos(nullptr, true, message), box);
+    }
 }
 
 TEST_F(RowStoreTest, ARowChangedByAnotherUserIsNotFound)

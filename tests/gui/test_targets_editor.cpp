@@ -107,7 +107,7 @@ TEST_F(TargetsEditorTest, GrabarStoresAllOrNothing)
     EXPECT_EQ(boxes[0].kind, Kind::Message);
     EXPECT_NE(boxes[0].text.find("PRIMARY or UNIQUE KEY"), std::string::npos) << boxes[0].text;
     EXPECT_EQ(boxes[1].kind, Kind::Beep);
-    EXPECT_EQ(boxes[2], (ScriptedDialogs::Event{Kind::Error, boxes[0].text.substr(0, boxes[0].text.size() - 1)}));
+    EXPECT_EQ(boxes[2], (ScriptedDialogs::Event{Kind::Error, boxes[0].text}));
     EXPECT_FALSE(window->AdvPanel1->isVisible());
     EXPECT_EQ(stored("select * from replica_conta"), 2u) << "nothing of the save is stored";
     EXPECT_EQ(stored("select * from replica_conta_detalle"), 3u);

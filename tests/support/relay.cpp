@@ -78,7 +78,12 @@ struct Relay::Link {
     {
         char buffer[65536];
         for (;;) {
-            const ssize_t n = ::recv(d.from, buffer, sizeof buffer, 0);
+            ssize_t n = ::recv(d.from, buffer, sizeof buffer, 0);
+            if (n > 0 && !d.fromClient && relay_.cutArmed_.exchange(false)) {
+                ::shutdown(up_.from, SHUT_RDWR);
+                ::shutdown(down_.from, SHUT_RDWR);
+                n = 0;
+            }
             const auto due = Clock::now() + std::chrono::milliseconds(relay_.delayMs_);
             if (n > 0) {
                 std::lock_guard turn(turnMutex_);

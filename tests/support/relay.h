@@ -26,6 +26,9 @@ public:
     std::string location(const std::string& path) const;
     // Round trips of every connection so far.
     std::uint64_t roundTrips() const { return roundTrips_.load(); }
+    // The next answer of the server is dropped and its connection cut both ways, as a link
+    // lost after the request arrived leaves it.
+    void cutAtNextAnswer() { cutArmed_ = true; }
 
 private:
     struct Link;
@@ -37,6 +40,7 @@ private:
     int port_ = 0;
     std::atomic<bool> stopping_{false};
     std::atomic<std::uint64_t> roundTrips_{0};
+    std::atomic<bool> cutArmed_{false};
     std::thread acceptor_;
     std::mutex linksMutex_;
     std::vector<std::unique_ptr<Link>> links_;
