@@ -110,7 +110,9 @@ TEST_P(BlobCopy, EveryBlobArrivesByteForByte)
         held.target(1, "Sede", servidor, "SRC");
         int id = 0;
         for (std::size_t k = 0; k < std::size(kSizes); ++k) {
-            const Voucher v{.consec = int(k) + 1, .numero = "00000" + std::to_string(k), .notas = BlobBytes{bytes(kSizes[k], id, param.utf8)}};
+            const Voucher v{.consec = int(k) + 1,
+                            .numero = "00000" + std::to_string(k),
+                            .notas = BlobBytes{bytes(kSizes[k], id, param.utf8)}};
             rows.voucher(v);
             rows.audit(test::voucherEntry(++id, v));
         }
@@ -143,8 +145,8 @@ TEST_P(BlobCopy, EveryBlobArrivesByteForByte)
     for (std::size_t i = 0; i < sent.size(); ++i) {
         SCOPED_TRACE(sent[i][0].asText());
         EXPECT_EQ(copied[i][0], sent[i][0]);
-        EXPECT_TRUE(copied[i][1] == sent[i][1]) << copied[i][1].asText().size() << " bytes copied of "
-                                                << sent[i][1].asText().size();
+        EXPECT_TRUE(copied[i][1] == sent[i][1])
+            << copied[i][1].asText().size() << " bytes copied of " << sent[i][1].asText().size();
     }
 }
 
