@@ -12,6 +12,7 @@
 #include "principalconta/transmission/voucher_replication.h"
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace kalvora {
@@ -186,6 +187,7 @@ TransmissionSummary SpeedButton1Click(Componentes& c, Dialogs& dialogs, Progress
         TransmitHandler handler(c, progress, summary);
         try {
             summary.targets = walkTargets(run, progress, ansi("Transmitiendo información de "), desde, hasta, handler);
+            summary.unreachable = std::move(run.unreachable);
         } catch (...) {
             handler.keepFinishedFlags();
             throw;

@@ -1,8 +1,9 @@
 #pragma once
 // A TCP relay on 127.0.0.1 in front of the Firebird server that makes it look far away: each
 // direction is delayed by a fixed time, and the round trips are counted (a client turn of
-// one or more packets that the server then answers). Tests pin round trips with it; the
-// transmission benchmark measures the run at a distance with it.
+// one or more packets that the server then answers), and every byte is kept. Tests pin round
+// trips with it and look for clear text in what crossed; the transmission benchmark measures
+// the run at a distance with it.
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -26,6 +27,8 @@ public:
     std::string location(const std::string& path) const;
     // Round trips of every connection so far.
     std::uint64_t roundTrips() const { return roundTrips_.load(); }
+    // Every byte of every connection so far, both directions, as it crossed.
+    std::string traffic() const;
 
 private:
     struct Link;
@@ -38,6 +41,8 @@ private:
     std::atomic<bool> stopping_{false};
     std::atomic<std::uint64_t> roundTrips_{0};
     std::thread acceptor_;
+    mutable std::mutex trafficMutex_;
+    std::string traffic_;
     std::mutex linksMutex_;
     std::vector<std::unique_ptr<Link>> links_;
 };
