@@ -19,7 +19,8 @@ bool unencryptedWireAllowed()
         if (!value)
             continue;
         // Only an explicit 1 relaxes what protects the passwords on the wire.
-        return value->type == RegistryType::DWord && value->data.size() == 4 && value->data == std::string("\1\0\0\0", 4);
+        return value->type == RegistryType::DWord && value->data.size() == 4 &&
+               value->data == std::string("\1\0\0\0", 4);
     }
     return false;
 }

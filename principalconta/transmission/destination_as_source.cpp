@@ -11,8 +11,7 @@ namespace kalvora {
 namespace {
 
 // The creation time as text keeps its ten-thousandths, which Value::asText would round off.
-constexpr const char* kIdentity =
-    "select MON$DATABASE_NAME, cast(MON$CREATION_DATE as varchar(24)) from MON$DATABASE";
+constexpr const char* kIdentity = "select MON$DATABASE_NAME, cast(MON$CREATION_DATE as varchar(24)) from MON$DATABASE";
 
 }  // namespace
 

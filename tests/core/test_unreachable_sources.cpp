@@ -160,8 +160,7 @@ TEST_F(UnreachableSources, EveryRefusalOfTheServerSaysWhatWasRefused)
     };
     const std::vector<Case> cases{
         {host, "SRV", "SYSDBA", "equivocada", ansi("rechazó el usuario o la clave de replicación")},
-        {host, "SRV", reader.name(), reader.password(),
-         ansi("no tiene permiso para leer la tabla AUDITORIA")},
+        {host, "SRV", reader.name(), reader.password(), ansi("no tiene permiso para leer la tabla AUDITORIA")},
         {host, "NOX", "SYSDBA", test::sysdbaPassword(), ansi("no se pudo abrir el archivo")},
         {"127.0.0.1/1:" + server.path(), "SRV", "SYSDBA", test::sysdbaPassword(),
          ansi("no atiende conexiones en el puerto 1")},

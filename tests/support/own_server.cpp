@@ -70,8 +70,8 @@ OwnServer::OwnServer(const std::string& wireCrypt) : port_(freePort())
                                          {"FIREBIRD_LOCK", dir_.file("lock")},
                                          {"ISC_USER", std::nullopt},
                                          {"ISC_PASSWORD", std::nullopt}};
-    write(dir_.file("security.sql"), "create database '" + security + "';\ncreate user SYSDBA password '" +
-                                         kPassword + "';\ncommit;\n");
+    write(dir_.file("security.sql"),
+          "create database '" + security + "';\ncreate user SYSDBA password '" + kPassword + "';\ncommit;\n");
     const Finished made =
         runProgram("/usr/bin/isql-fb", {"-q", "-user", "SYSDBA", "-i", dir_.file("security.sql")}, environment);
     if (made.status != 0)
