@@ -1,10 +1,12 @@
 // kalvora-envio: the main window, and at its first activation the sign-in or, given four
 // arguments, the unattended run.
 #include "data/date_text.h"
+#include "data/wire_encryption.h"
 #include "principalconta/componentes.h"
 #include "principalconta/transmission/stop_request.h"
 #include "principalconta/windows/tfprincipalconta.h"
 #include "settings/regional_formats.h"
+#include "settings/unencrypted_wire.h"
 #include "ui/qt/message_boxes.h"
 #include "ui/qt/spanish.h"
 #include "ui/qt/text.h"
@@ -30,6 +32,7 @@ int main(int argc, char* argv[])
     });
     QApplication application(argc, argv);
     const kalvora::ScopedDateText dateText(kalvora::regionalFormats);
+    const kalvora::ScopedWireEncryption wire(kalvora::unencryptedWireAllowed);
     QApplication::setApplicationName(QStringLiteral("kalvora-envio"));
     QApplication::setDesktopFileName(QStringLiteral("kalvora-envio"));
     kalvora::loadSpanishTranslations(application);

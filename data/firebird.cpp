@@ -3,6 +3,7 @@
 #include "base/errors.h"
 #include "base/text.h"
 #include "data/client_library.h"
+#include "data/wire_encryption.h"
 
 #include <cstring>
 
@@ -34,7 +35,27 @@ DatabaseError databaseError(IStatus* status)
     const std::intptr_t code = vector[0] == isc_arg_gds ? vector[1] : 0;
     char sqlState[FB_SQLSTATE_SIZE] = {};
     fb_sqlstate(sqlState, vector);
-    return DatabaseError(text, code, sqlState);
+    std::vector<std::intptr_t> codes;
+    std::vector<std::string> arguments;
+    for (const intptr_t* v = vector; *v != isc_arg_end;) {
+        switch (v[0]) {
+        case isc_arg_gds:
+            codes.push_back(v[1]);
+            break;
+        case isc_arg_string:
+        case isc_arg_interpreted:
+            arguments.emplace_back(reinterpret_cast<const char*>(v[1]));
+            break;
+        case isc_arg_cstring:
+            arguments.emplace_back(reinterpret_cast<const char*>(v[2]), std::size_t(v[1]));
+            ++v;
+            break;
+        default:
+            break;
+        }
+        v += 2;
+    }
+    return DatabaseError(text, code, sqlState, std::move(codes), std::move(arguments));
 }
 
 // The status of the calls of one operation. A call that fails throws DatabaseError from
@@ -84,6 +105,8 @@ std::vector<unsigned char> buildDpb(const AttachParams& params, bool creating)
     auto* util = master()->getUtilInterface();
     const Handle<Firebird::IXpbBuilder> dpb(util->getXpbBuilder(&st, Firebird::IXpbBuilder::DPB, nullptr, 0));
     dpb->insertTag(&st, isc_dpb_utf8_filename);
+    // The embedded engine has no wire and ignores it.
+    dpb->insertString(&st, isc_dpb_config, wireCryptConfig().c_str());
     if (params.hasUser)
         dpb->insertBytes(&st, isc_dpb_user_name, params.user.data(), unsigned(params.user.size()));
     if (params.hasPassword)
@@ -209,14 +232,30 @@ std::vector<Column> describe(Firebird::IMessageMetadata* meta)
 
 // ---------------------------------------------------------------------------- Attachment
 
+namespace {
+
+// The engine's text names neither the server nor a way out.
+[[noreturn]] void rethrowAttachFailure(const DatabaseError& e, const std::string& location)
+{
+    if (!e.has(isc_wirecrypt_incompatible))
+        throw e;
+    throw DatabaseError(unencryptedWireRefusal(location), e.code(), e.sqlState());
+}
+
+}  // namespace
+
 std::unique_ptr<Attachment> Attachment::attach(const std::string& location, const AttachParams& params)
 {
     Status st;
     const auto dpb = buildDpb(params, false);
     const std::string path = clientLocation(location);
-    Handle<Firebird::IAttachment> att(
-        dispatcher()->attachDatabase(&st, path.c_str(), unsigned(dpb.size()), dpb.data()));
-    return std::unique_ptr<Attachment>(new Attachment(std::move(att)));
+    try {
+        Handle<Firebird::IAttachment> att(
+            dispatcher()->attachDatabase(&st, path.c_str(), unsigned(dpb.size()), dpb.data()));
+        return std::unique_ptr<Attachment>(new Attachment(std::move(att)));
+    } catch (const DatabaseError& e) {
+        rethrowAttachFailure(e, location);
+    }
 }
 
 std::unique_ptr<Attachment> Attachment::create(const std::string& location, const AttachParams& params)
@@ -224,9 +263,13 @@ std::unique_ptr<Attachment> Attachment::create(const std::string& location, cons
     Status st;
     const auto dpb = buildDpb(params, true);
     const std::string path = clientLocation(location);
-    Handle<Firebird::IAttachment> att(
-        dispatcher()->createDatabase(&st, path.c_str(), unsigned(dpb.size()), dpb.data()));
-    return std::unique_ptr<Attachment>(new Attachment(std::move(att)));
+    try {
+        Handle<Firebird::IAttachment> att(
+            dispatcher()->createDatabase(&st, path.c_str(), unsigned(dpb.size()), dpb.data()));
+        return std::unique_ptr<Attachment>(new Attachment(std::move(att)));
+    } catch (const DatabaseError& e) {
+        rethrowAttachFailure(e, location);
+    }
 }
 
 Attachment::~Attachment()

@@ -7,7 +7,9 @@ class Componentes;
 // "Grabar": completes the rows being edited (prefixes, then targets) and saves every
 // pending change in one transaction, all or nothing. A row that cannot be completed ends
 // the click with SilentAbort after the data error dialogs; a row the database refuses is
-// reported by them and stays pending. Returns the number of refused rows.
+// reported by them and stays pending. A target whose server entry and company name the
+// destination's database is refused with an Error before anything is saved. Returns the
+// number of refused rows.
 int AdvGlowButton3Click(Componentes& c);
 
 // "Salir" of the editor: drops the edits and every pending change of targets and prefixes.

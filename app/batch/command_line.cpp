@@ -34,6 +34,15 @@ bool parseOnError(const std::string& text)
     throw UsageError(ansi("Valor no válido para --on-error: ") + ansi(text) + " (continue o skip-target)");
 }
 
+bool parseOnUnreachable(const std::string& text)
+{
+    if (text == "continue")
+        return true;
+    if (text == "stop")
+        return false;
+    throw UsageError(ansi("Valor no válido para --on-unreachable: ") + ansi(text) + " (continue o stop)");
+}
+
 }  // namespace
 
 BatchOptions parseCommandLine(const std::vector<std::string>& arguments,
@@ -69,7 +78,7 @@ BatchOptions parseCommandLine(const std::vector<std::string>& arguments,
         // "--name value" or "--name=value".
         const std::size_t equals = argument.find('=');
         const std::string name = argument.substr(0, equals);
-        if (name != "--from" && name != "--to" && name != "--on-error")
+        if (name != "--from" && name != "--to" && name != "--on-error" && name != "--on-unreachable")
             throw UsageError(ansi("Opción desconocida: ") + ansi(argument));
         std::string value;
         if (equals != std::string::npos)
@@ -83,8 +92,10 @@ BatchOptions parseCommandLine(const std::vector<std::string>& arguments,
             options.desde = parseIsoDate(name, value);
         else if (name == "--to")
             options.hasta = parseIsoDate(name, value);
-        else
+        else if (name == "--on-error")
             options.continueOnError = parseOnError(value);
+        else
+            options.continueOnUnreachable = parseOnUnreachable(value);
     }
 
     if (positional.size() != 4)
@@ -126,6 +137,11 @@ Opciones:
                       respuesta a "Error transmitiendo ... Continuar?": continue (Sí,
                       por omisión) sigue con la compañía de origen; skip-target (No)
                       deja pendientes sus entradas restantes y pasa a la siguiente
+  --on-unreachable continue|stop
+                      una compañía de origen que no se puede abrir o leer (clave,
+                      permisos, equipo, puerto, archivo, conexión sin cifrar, o la
+                      compañía destino misma): continue (por omisión) la nombra con el
+                      motivo y sigue con las demás; stop detiene el envío allí
   --preview           no envía nada: lista, por compañía de origen y en el orden del
                       envío, las entradas que un envío con las mismas fechas tomaría y lo
                       que haría con cada una, con los totales
@@ -146,16 +162,19 @@ Estado de salida:
   0    el envío concluyó y todas las entradas seleccionadas quedaron enviadas
   1    el envío concluyó, pero al menos una entrada falló y sigue pendiente
   2    el envío se detuvo por un error (ingreso rechazado, base de datos que no
-       abre, error de datos, marcas de envío que la compañía de origen no guardó)
-       o no empezó porque ya hay otra transmisión hacia la misma compañía
+       abre, error de datos, marcas de envío que la compañía de origen no guardó),
+       no empezó porque ya hay otra transmisión hacia la misma compañía, o
+       concluyó sin alcanzar alguna compañía de origen (el resumen las nombra)
   64   uso incorrecto (opción desconocida, número de argumentos, fecha no válida)
-  Con --preview: 0 la lista está completa, 2 se detuvo por un error.
+  Con --preview: 0 la lista está completa, 2 se detuvo por un error o le falta
+  alguna compañía de origen que no se pudo leer.
   Con --verify: 0 el destino tiene lo que tienen los orígenes, 1 hay diferencias
   (las protegidas por la fecha de bloqueo no cuentan), 2 no se pudo comparar.
 
 Entorno:
-  KALVORA_REGISTRY    archivo del registro: directorio de instalación y formatos
-                      regionales (por omisión /etc/kalvora/kalvora.reg)
+  KALVORA_REGISTRY    archivo del registro: directorio de instalación, formatos
+                      regionales y ConexionSinCifrar (por omisión
+                      /etc/kalvora/kalvora.reg)
   KALVORA_PASSWORD    la clave, cuando CLAVE es "-"
 )");
 }

@@ -29,6 +29,9 @@ struct BatchOptions {
     std::optional<Date> desde;      // today when not given
     std::optional<Date> hasta;
     bool continueOnError = true;  // the answer to "Error transmitiendo ... Continuar?"
+    // The answer to "¿Continuar con las demás compañías de origen?" after a source that
+    // could not be opened or read.
+    bool continueOnUnreachable = true;
 };
 
 // The password argument that stands for $KALVORA_PASSWORD.

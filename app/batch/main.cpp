@@ -5,11 +5,14 @@
 #include "base/text.h"
 #include "ctrlaccesoconta/error_messages.h"
 #include "data/date_text.h"
+#include "data/wire_encryption.h"
 #include "principalconta/componentes.h"
 #include "principalconta/data_error_dialogs.h"
 #include "principalconta/transmission/stop_request.h"
 #include "principalconta/transmission/summary_line.h"
+#include "principalconta/transmission/unreachable_source.h"
 #include "settings/regional_formats.h"
+#include "settings/unencrypted_wire.h"
 #include "ui/console_dialogs.h"
 #include "ui/console_progress.h"
 
@@ -28,7 +31,10 @@ namespace {
 // box is a diagnostic for standard error.
 class BatchDialogs : public Dialogs {
 public:
-    BatchDialogs(Dialogs& boxes, std::ostream& out) : boxes_(boxes), out_(out) {}
+    BatchDialogs(Dialogs& boxes, std::ostream& out, bool continueOnUnreachable)
+        : boxes_(boxes), out_(out), continueOnUnreachable_(continueOnUnreachable)
+    {
+    }
 
     void message(const std::string& text) override
     {
@@ -38,12 +44,20 @@ public:
             boxes_.message(text);
     }
     void error(const std::string& text) override { boxes_.error(text); }
-    bool ask(const std::string& text) override { return boxes_.ask(text); }
+    // The question after a source that could not be reached has an answer of its own.
+    bool ask(const std::string& text) override
+    {
+        if (text != continueWithOtherSources())
+            return boxes_.ask(text);
+        boxes_.message(text + " " + (continueOnUnreachable_ ? ansi("Sí") : std::string("No")));
+        return continueOnUnreachable_;
+    }
     void beep() override { boxes_.beep(); }
 
 private:
     Dialogs& boxes_;
     std::ostream& out_;
+    bool continueOnUnreachable_;
 };
 
 struct Outcome {
@@ -102,6 +116,7 @@ int main(int argc, char* argv[])
     std::setlocale(LC_CTYPE, "");
     const Utf8Console console;
     const ScopedDateText dateText(regionalFormats);
+    const ScopedWireEncryption wire(unencryptedWireAllowed);
     BatchOptions options;
     try {
         options = parseCommandLine(commandLineArguments(argc, argv), environmentText("KALVORA_PASSWORD"));
@@ -121,7 +136,7 @@ int main(int argc, char* argv[])
     watchStopRequests();
     const bool terminal = isatty(STDERR_FILENO) != 0;
     ConsoleDialogs boxes(std::cerr, terminal, options.continueOnError);
-    BatchDialogs dialogs(boxes, std::cout);
+    BatchDialogs dialogs(boxes, std::cout, options.continueOnUnreachable);
     ConsoleProgress progress(std::cerr, terminal);
 
     const Outcome outcome = transmit(options, dialogs, progress);
@@ -133,11 +148,16 @@ int main(int argc, char* argv[])
         return options.mode == BatchMode::Verify ? kExitNotCompared : kExitStopped;
     if (outcome.preview) {
         print(previewText(*outcome.preview));
+        print(unreachableLines(outcome.preview->unreachable));
         std::cout.flush();
-        return kExitAllSent;
+        return outcome.preview->unreachable.empty() ? kExitAllSent : kExitStopped;
     }
     if (outcome.verification)
         return reportVerification(*outcome.verification, dialogs);
-    std::cout << toUtf8(summaryLine(outcome.summary)) << std::endl;
+    std::cout << toUtf8(summaryLine(outcome.summary)) << '\n';
+    print(unreachableLines(outcome.summary.unreachable));
+    std::cout.flush();
+    if (!outcome.summary.unreachable.empty())
+        return kExitStopped;
     return outcome.summary.failed > 0 ? kExitSomeFailed : kExitAllSent;
 }

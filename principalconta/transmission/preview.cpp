@@ -13,6 +13,8 @@
 #include <map>
 #include <set>
 
+#include <utility>
+
 namespace kalvora {
 
 namespace {
@@ -167,6 +169,7 @@ PreviewReport vistaPrevia(Componentes& c, Dialogs& dialogs, Progress& progress, 
     readRunSettings(run);
     PreviewHandler handler(progress, report);
     walkTargets(run, progress, "Vista previa de ", desde, hasta, handler);
+    report.unreachable = std::move(run.unreachable);
     report.completed = true;
     return report;
 }

@@ -2,6 +2,7 @@
 // What "Enviar" would do with the same dates, without writing anything anywhere: for each
 // target, in run order, the entries its selection takes and what the run would make of each.
 #include "base/calendar.h"
+#include "principalconta/transmission/unreachable_source.h"
 #include "ui/dialogs.h"
 #include "ui/progress.h"
 
@@ -46,6 +47,8 @@ struct PreviewReport {
     bool completed = false;  // false when the guard refused to start
     std::vector<PreviewTarget> targets;
     std::vector<PreviewLine> lines;
+    // Targets whose source could not be opened or read, as the run lists them.
+    std::vector<UnreachableSource> unreachable;
 };
 
 // Takes the guard, settings, connections, selection and reads of "Enviar"; writes no flag,

@@ -1,9 +1,11 @@
 #pragma once
 // What a transmission run hands to the replication of each audit entry.
+#include "principalconta/transmission/unreachable_source.h"
 #include "settings/regional_formats.h"
 #include "ui/dialogs.h"
 
 #include <string>
+#include <vector>
 
 namespace kalvora {
 
@@ -18,6 +20,8 @@ struct RunContext {
     bool entryFailed = false;
     // The picture voucher dates are written in during this run.
     std::string shortDate = regionalFormats().shortDate;
+    // The targets whose source could not be opened or read, in order, with the reason.
+    std::vector<UnreachableSource> unreachable{};
 };
 
 }  // namespace kalvora

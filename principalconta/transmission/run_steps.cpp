@@ -7,6 +7,7 @@
 #include "data/sql_text.h"
 #include "principalconta/componentes.h"
 #include "principalconta/transmission/commands.h"
+#include "principalconta/transmission/destination_as_source.h"
 #include "settings/regional_formats.h"
 
 namespace kalvora {
@@ -62,16 +63,39 @@ std::vector<std::string> targetPrefixes(RowStore& prefixes)
     return out;
 }
 
+UnreachableSource currentSource(Componentes& c, std::string reason)
+{
+    return {c.Creplicac.field("RPCO_NOMBRE").asText(), c.Creplicac.field("RPCO_COD").asText(),
+            c.Creplicac.field("RPCO_SERVIDOR").asText(), std::move(reason)};
+}
+
+std::string currentSourceLocation(Componentes& c)
+{
+    return companyDatabaseLocation(c.Creplicac.field("RPCO_SERVIDOR").asText(), c.Creplicac.field("RPCO_COD").asText());
+}
+
 // Disconnecting first commits what a run stopped earlier left in the source. An empty
 // credential is left out of the parameters, not sent empty.
 void connectSource(Componentes& c)
 {
     c.DbCia.disconnect();
-    c.DbCia.setDatabase(
-        companyDatabaseLocation(c.Creplicac.field("RPCO_SERVIDOR").asText(), c.Creplicac.field("RPCO_COD").asText()));
+    const std::string location = currentSourceLocation(c);
+    c.DbCia.setDatabase(location);
     c.DbCia.setParam("User_Name", c.usuario_replica);
     c.DbCia.setParam("password", c.clave_replica);
-    c.DbCia.connect();
+    bool itself = false;
+    try {
+        c.DbCia.connect();
+        itself = sourceIsDestination(c);
+    } catch (const DatabaseError& e) {
+        throw SourceUnreachable(currentSource(c, refusalReason(e, location)));
+    }
+    if (itself) {
+        c.DbCia.disconnect();
+        throw SourceUnreachable(currentSource(
+            c,
+            ansi("es la base de datos de la compañía destino misma; no se lee, para no reescribir sus comprobantes")));
+    }
 }
 
 ReadingScope::ReadingScope(Componentes& c, Progress& progress)

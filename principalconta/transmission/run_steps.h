@@ -4,6 +4,7 @@
 #include "base/calendar.h"
 #include "data/schema.h"
 #include "principalconta/transmission/run_context.h"
+#include "principalconta/transmission/unreachable_source.h"
 #include "ui/progress.h"
 
 #include <string>
@@ -26,7 +27,12 @@ void readRunSettings(RunContext& run);
 // RPCD_PREF of every prefix row of the current target.
 std::vector<std::string> targetPrefixes(RowStore& prefixes);
 
+// The current target's source company, failed for reason.
+UnreachableSource currentSource(Componentes& c, std::string reason);
+std::string currentSourceLocation(Componentes& c);
+
 // Points DbCia at the current target's source company with the replication credentials.
+// Raises SourceUnreachable when the server refuses it, or when it is the destination itself.
 void connectSource(Componentes& c);
 
 // For the reads that leave the window open: the progress panel shown for a scope, and the

@@ -1,5 +1,6 @@
 #include "principalconta/transmission/target_walk.h"
 
+#include "base/errors.h"
 #include "principalconta/componentes.h"
 #include "principalconta/transmission/commands.h"
 #include "principalconta/transmission/run_steps.h"
@@ -19,6 +20,41 @@ int pendingCount(Query& query, const std::string& selection)
     return count;
 }
 
+// The source opened and its entries selected, or SourceUnreachable.
+void openTarget(RunContext& run, Progress& progress, const std::string& captionStart, const std::string& selection,
+                EntryHandler& handler)
+{
+    Componentes& c = run.c;
+    connectSource(c);
+    progress.setCaption(captionStart + c.Creplicac.field("RPCO_NOMBRE").asText());
+    handler.startTarget(run);
+    try {
+        progress.reset(pendingCount(c.QCopia, selection));
+        c.QAuditor.close();
+        c.QAuditor.clearSql();
+        c.QAuditor.addSql(selection);
+        // The entries after the current one tell which vouchers to read ahead.
+        c.QAuditor.openForward(VoucherReadAhead::kEntries - 1);
+    } catch (const DatabaseError& e) {
+        throw SourceUnreachable(currentSource(c, refusalReason(e, currentSourceLocation(c))));
+    }
+}
+
+// Told, listed, and, unless the user stops here, left for the next target.
+void skipTarget(RunContext& run, const SourceUnreachable& failure)
+{
+    run.unreachable.push_back(failure.source());
+    run.c.QAuditor.close();
+    try {
+        run.c.DbCia.disconnect();
+    } catch (const Error&) {
+        // Nothing was written there; a connection that cannot even close has nothing to keep.
+    }
+    run.dialogs.message(failure.what());
+    if (!run.dialogs.ask(continueWithOtherSources()))
+        throw SilentAbort();
+}
+
 }  // namespace
 
 int walkTargets(RunContext& run, Progress& progress, const std::string& captionStart, const Date& desde,
@@ -27,17 +63,13 @@ int walkTargets(RunContext& run, Progress& progress, const std::string& captionS
     Componentes& c = run.c;
     int targets = 0;
     for (c.Creplicac.first(); !c.Creplicac.eof(); c.Creplicac.next()) {
-        connectSource(c);
-        progress.setCaption(captionStart + c.Creplicac.field("RPCO_NOMBRE").asText());
-        handler.startTarget(run);
-
         const std::string selection = selectionText(desde, hasta, targetPrefixes(c.CReplicadet));
-        progress.reset(pendingCount(c.QCopia, selection));
-        c.QAuditor.close();
-        c.QAuditor.clearSql();
-        c.QAuditor.addSql(selection);
-        // The entries after the current one tell which vouchers to read ahead.
-        c.QAuditor.openForward(VoucherReadAhead::kEntries - 1);
+        try {
+            openTarget(run, progress, captionStart, selection, handler);
+        } catch (const SourceUnreachable& failure) {
+            skipTarget(run, failure);
+            continue;
+        }
         while (!c.QAuditor.eof()) {
             if (!handler.entry(run))
                 c.QAuditor.last();

@@ -23,7 +23,10 @@ public:
 
 // For every target of Creplicac, in order: connect its source, caption the progress with
 // captionStart + RPCO_NOMBRE, select its pending entries desde to hasta and hand each one
-// to the handler. Returns the number of targets visited.
+// to the handler. A source that cannot be opened or read, or that is the destination itself,
+// is told, kept in run.unreachable, and followed by "¿Continuar con las demás compañías de
+// origen?": Yes goes on with the next target, No raises SilentAbort. Returns the number of
+// targets visited.
 int walkTargets(RunContext& run, Progress& progress, const std::string& captionStart, const Date& desde,
                 const Date& hasta, EntryHandler& handler);
 

@@ -15,6 +15,7 @@
 #include "principalconta/transmission/voucher_replication.h"
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace kalvora {
@@ -219,6 +220,7 @@ TransmissionSummary SpeedButton1Click(Componentes& c, Dialogs& dialogs, Progress
             handler.keepFinishedFlags();
             throw;
         }
+        summary.unreachable = std::move(run.unreachable);
     }
 
     progress.hide();

@@ -1,9 +1,11 @@
 #pragma once
 // The run behind "Enviar": every pending audit entry of every replication target.
 #include "base/calendar.h"
+#include "principalconta/transmission/unreachable_source.h"
 #include "ui/dialogs.h"
 #include "ui/progress.h"
 #include <string>
+#include <vector>
 namespace kalvora {
 class Componentes;
 struct TransmissionSummary {
@@ -12,9 +14,14 @@ struct TransmissionSummary {
     int failed = 0;            // entries left pending after an apply error
     int targets = 0;           // targets visited
     bool interrupted = false;  // stopped on request before an entry, the flags kept
+    // Targets whose source could not be opened or read, with the reason; the user chose to
+    // go on with the others after each.
+    std::vector<UnreachableSource> unreachable;
 };
 // Without a destination company, with a day the database cannot hold, or while another run
-// towards the same destination is going on, it only says so. Errors raised inside (database
+// towards the same destination is going on, it only says so. A source that cannot be opened
+// or read (or that is the destination itself) is reported, and the user asked whether to go
+// on with the next target; No stops the run silently. Other errors raised inside (database
 // errors, SilentAbort, sent flags the source did not store, a journal line that cannot be
 // written) stop the run and propagate. A stop request ends it before the next entry.
 TransmissionSummary SpeedButton1Click(Componentes& c, Dialogs& dialogs, Progress& progress,

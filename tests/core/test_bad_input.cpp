@@ -185,8 +185,10 @@ TEST_F(BadInput, ATargetWithoutAServerEntryNamesThePathItTried)
 {
     source.audit(test::accountEntry(1, "1105"));
     destination.target(1, "Sin servidor", "", "SRC");
-    EXPECT_FALSE(send());
-    EXPECT_EQ(lastMessage(), ansi("No se encontró el archivo o la ruta /datos/SRC/kalvora.fdb"));
+    EXPECT_TRUE(send());
+    EXPECT_EQ(dialogs.texts(Kind::Message).front(),
+              ansi("No se pudo leer la compañía de origen Sin servidor (SRC), servidor : no se encontró o no se "
+                   "pudo abrir el archivo /datos/SRC/kalvora.fdb."));
     EXPECT_EQ(flags(), "N");
 }
 

@@ -168,6 +168,27 @@ TEST_F(BatchRun, ARunThatStopsExitsTwo)
     EXPECT_EQ(flags(site.source("S01")), "N");
 }
 
+// A source that cannot be opened holds back no other: it is named with its reason and the
+// run exits 2; stop keeps the run from going past it.
+TEST_F(BatchRun, AnUnreachableSourceIsNamedInTheSummaryAndExitsTwo)
+{
+    test::CompanyRows(site.destination()).target(1, "Sede Perdida", dir.path(), "NOX");
+    sourceWithAccounts(2, "S01", "Sucursal Norte", 1, today);
+
+    const Finished stopped = batch(line({"--on-unreachable", "stop"}));
+    EXPECT_EQ(stopped.status, 2) << stopped.err;
+    EXPECT_TRUE(stopped.errSays("¿Continuar con las demás compañías de origen? No")) << stopped.err;
+    EXPECT_EQ(flags(site.source("S01")), "N");
+
+    const Finished went = batch(line());
+    EXPECT_EQ(went.status, 2) << went.err;
+    EXPECT_TRUE(went.errSays("No se pudo leer la compañía de origen Sede Perdida (NOX)")) << went.err;
+    EXPECT_TRUE(went.outSays("compañías de origen 1, sin alcanzar 1\nSin alcanzar: Sede Perdida (NOX), servidor " +
+                             dir.path() + ": no se encontró"))
+        << went.out;
+    EXPECT_EQ(flags(site.source("S01")), "S");
+}
+
 // Sent flags that the source does not store are no success: the entries stay pending.
 TEST_F(BatchRun, SentFlagsTheSourceRefusesToStoreExitTwo)
 {

@@ -27,6 +27,7 @@ TEST(BatchCommandLine, UsageErrorsExitWith64AndShowTheUsage)
         {"--from", "2026-02-30", "/srv", "SYSDBA", "clave", "001"},
         {"--to=09/12/2026", "/srv", "SYSDBA", "clave", "001"},
         {"--on-error", "retry", "/srv", "SYSDBA", "clave", "001"},
+        {"--on-unreachable=skip", "/srv", "SYSDBA", "clave", "001"},
         {"/srv", "SYSDBA", "clave", "001", "--from"},
         {"/srv", "SYSDBA", "-", "001"},  // no KALVORA_PASSWORD
     };
@@ -58,8 +59,8 @@ TEST(BatchCommandLine, HelpDocumentsEveryOptionAndTheExitStatuses)
     const Finished f = batch({"--help"});
     EXPECT_EQ(f.status, 0);
     for (const char* part : {"--from AAAA-MM-DD", "--to AAAA-MM-DD", "--on-error continue|skip-target",
-                             "KALVORA_PASSWORD", "KALVORA_REGISTRY", "--version", "--preview", "--verify", "\n  0 ",
-                             "\n  1 ", "\n  2 ", "\n  64 ", "COMPAÑIA"})
+                             "--on-unreachable continue|stop", "KALVORA_PASSWORD", "KALVORA_REGISTRY", "--version",
+                             "--preview", "--verify", "\n  0 ", "\n  1 ", "\n  2 ", "\n  64 ", "COMPAÑIA"})
         EXPECT_TRUE(f.outSays(part)) << part << "\n" << f.out;
 
     // Before anything else on the line, as --help; nothing is run.

@@ -266,8 +266,10 @@ TEST_F(Faults, ASourceThatWillNotOpenStopsTheRunAfterCommittingTheTargetsBeforeI
     destination.target(2, "Sede B", site.root(), "BBB");
     destination.target(3, "Sede C", site.root(), "CCC");
 
+    dialogs.answer(false);  // to "¿Continuar con las demás compañías de origen?"
     EXPECT_FALSE(send());
-    EXPECT_EQ(lastMessage(), ansi("No se encontró el archivo o la ruta ") + site.source("BBB"));
+    EXPECT_EQ(lastMessage(), ansi("No se pudo leer la compañía de origen Sede B (BBB), servidor ") + site.root() +
+                                 ansi(": no se encontró o no se pudo abrir el archivo ") + site.source("BBB") + ".");
     EXPECT_EQ(test::sentFlags(a), "S") << "committed when the run left the first target";
     EXPECT_EQ(test::sentFlags(cc), "N");
 

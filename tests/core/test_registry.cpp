@@ -6,6 +6,7 @@
 #include "settings/installation.h"
 #include "settings/regional_formats.h"
 #include "settings/servers.h"
+#include "settings/unencrypted_wire.h"
 #include "support/environment.h"
 #include "support/scoped_registry.h"
 #include "support/temp_dir.h"
@@ -213,6 +214,35 @@ TEST(RegionalFormats, TheFileFallsBackToSLongTimeAndToDefaults)
         EXPECT_EQ(formats.shortDate, "yyyy/MM/dd");
         EXPECT_EQ(formats.longTime, "HH:mm:ss");
         EXPECT_EQ(formats.designators.am, "") << "an empty designator is the user's choice";
+    }
+}
+
+// Only a DWORD of 1 in the program's own key, in either view, lets the wire go unencrypted.
+TEST(UnencryptedWire, OnlyADwordOfOneInTheProgramsOwnKeyAllowsIt)
+{
+    const std::string one("\1\0\0\0", 4);
+    struct Case {
+        std::string path;
+        RegistryValue value;
+        RegistryView view;
+        bool allowed;
+    };
+    const std::vector<Case> cases{
+        {"\\Software\\Kalvora\\Envio", {RegistryType::DWord, one}, RegistryView::Bits64, true},
+        {"\\Software\\Kalvora\\Envio", {RegistryType::DWord, one}, RegistryView::Bits32, true},
+        {"\\Software\\Kalvora\\Envio", {RegistryType::DWord, std::string(4, '\0')}, RegistryView::Bits64, false},
+        {"\\Software\\Kalvora\\Envio", {RegistryType::Text, "1"}, RegistryView::Bits64, false},
+        {kInstallPath, {RegistryType::DWord, one}, RegistryView::Bits64, false},
+    };
+    {
+        ScopedRegistry registry;
+        EXPECT_FALSE(unencryptedWireAllowed());
+    }
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.path + (k.view == RegistryView::Bits32 ? " (32)" : ""));
+        ScopedRegistry registry;
+        registry.set(RegistryRoot::LocalMachine, k.path, "ConexionSinCifrar", k.value, k.view);
+        EXPECT_EQ(unencryptedWireAllowed(), k.allowed);
     }
 }
 

@@ -86,6 +86,10 @@ struct Relay::Link {
             }
             const auto due = Clock::now() + std::chrono::milliseconds(relay_.delayMs_);
             if (n > 0) {
+                {
+                    std::lock_guard kept(relay_.trafficMutex_);
+                    relay_.traffic_.append(buffer, std::size_t(n));
+                }
                 std::lock_guard turn(turnMutex_);
                 if (d.fromClient)
                     clientTurn_ = true;
@@ -151,6 +155,12 @@ Relay::~Relay()
     ::close(listener_);
     std::lock_guard lock(linksMutex_);
     links_.clear();
+}
+
+std::string Relay::traffic() const
+{
+    std::lock_guard lock(trafficMutex_);
+    return traffic_;
 }
 
 std::string Relay::location(const std::string& path) const { return "127.0.0.1/" + std::to_string(port_) + ":" + path; }

@@ -1,8 +1,9 @@
 #pragma once
 // A TCP relay on 127.0.0.1 in front of the Firebird server that makes it look far away: each
 // direction is delayed by a fixed time, and the round trips are counted (a client turn of
-// one or more packets that the server then answers). Tests pin round trips with it; the
-// transmission benchmark measures the run at a distance with it.
+// one or more packets that the server then answers), and every byte is kept. Tests pin round
+// trips with it and look for clear text in what crossed; the transmission benchmark measures
+// the run at a distance with it.
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -29,6 +30,8 @@ public:
     // The next answer of the server is dropped and its connection cut both ways, as a link
     // lost after the request arrived leaves it.
     void cutAtNextAnswer() { cutArmed_ = true; }
+    // Every byte of every connection so far, both directions, as it crossed.
+    std::string traffic() const;
 
 private:
     struct Link;
@@ -42,6 +45,8 @@ private:
     std::atomic<std::uint64_t> roundTrips_{0};
     std::atomic<bool> cutArmed_{false};
     std::thread acceptor_;
+    mutable std::mutex trafficMutex_;
+    std::string traffic_;
     std::mutex linksMutex_;
     std::vector<std::unique_ptr<Link>> links_;
 };
