@@ -27,8 +27,8 @@ void openTarget(RunContext& run, Progress& progress, const std::string& captionS
     Componentes& c = run.c;
     connectSource(c);
     progress.setCaption(captionStart + c.Creplicac.field("RPCO_NOMBRE").asText());
-    handler.startTarget(run);
     try {
+        handler.startTarget(run);
         progress.reset(pendingCount(c.QCopia, selection));
         c.QAuditor.close();
         c.QAuditor.clearSql();
