@@ -13,6 +13,7 @@
 #include "principalconta/transmission/selection.h"
 #include "principalconta/transmission/voucher_replication.h"
 #include "settings/installation.h"
+#include "settings/regional_formats.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -451,16 +452,23 @@ std::vector<std::string> verifySummary(const VerifyReport& report)
     return lines;
 }
 
+std::string verifyCsv(const VerifyReport& report, std::string_view separator)
+{
+    std::string text =
+        csvLine({ansi("Compañía de origen"), "Diferencia", "Clave", "Columna", "Valor en origen", "Valor en destino"},
+                separator);
+    for (const auto& d : report.differences)
+        text += csvLine({d.target, d.kind, d.key, d.column, d.source, d.destination}, separator);
+    return text;
+}
+
 std::string writeVerifyDetail(Dialogs& dialogs, const VerifyReport& report)
 {
     const std::string path = installationFile(diraplicacion(dialogs), kVerifyDetailFile);
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file)
         return {};
-    std::string text =
-        csvLine({ansi("Compañía de origen"), "Diferencia", "Clave", "Columna", "Valor en origen", "Valor en destino"});
-    for (const auto& d : report.differences)
-        text += csvLine({d.target, d.kind, d.key, d.column, d.source, d.destination});
+    const std::string text = verifyCsv(report, listSeparator());
     const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
     return std::fclose(file) == 0 && written ? path : std::string();
 }
