@@ -81,14 +81,16 @@ DataGrid::DataGrid(RowStoreModel& model, QWidget* parent) : QTableView(parent), 
 void DataGrid::applyColumnWidths()
 {
     // The designed widths, grown or shrunk to the room there is; a column is never
-    // narrower than its title, and what does not fit then scrolls.
+    // narrower than its title and its texts need (up to its designed width), and what does
+    // not fit then scrolls.
     const auto& columns = model_.columns();
     int designed = 0;
     int least = 0;
     std::vector<int> minimum;
     for (std::size_t i = 0; i < columns.size(); ++i) {
         designed += columns[i].width;
-        minimum.push_back(std::min(columns[i].width, horizontalHeader()->sectionSizeHint(int(i))));
+        const int whole = std::max(horizontalHeader()->sectionSizeHint(int(i)), sizeHintForColumn(int(i)));
+        minimum.push_back(std::min(columns[i].width, whole));
         least += minimum.back();
     }
     const int room = viewport()->width();
