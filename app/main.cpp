@@ -16,12 +16,38 @@
 #include <iostream>
 #include <string_view>
 
+namespace {
+
+constexpr const char* kHelp = R"(Uso: kalvora-envio
+       kalvora-envio SERVIDOR USUARIO CLAVE COMPAÑIA
+
+Sin argumentos abre la ventana "Envío de información" y pide el ingreso al servidor
+destino. Con los cuatro argumentos hace el envío desatendido: ingresa a SERVIDOR con
+USUARIO y CLAVE, conecta la compañía destino COMPAÑIA, envía las entradas pendientes
+del día y se cierra. Sin ventanas, el mismo envío lo hace kalvora-envio-batch.
+
+  SERVIDOR   entrada de servidor como en SERVIDORES.cfg, p. ej. 127.0.0.1:/srv/kalvora
+  USUARIO    usuario del servidor destino
+  CLAVE      su clave
+  COMPAÑIA   código de la compañía destino (COMP_COD)
+
+  -h, --help   muestra esta ayuda
+  --version    muestra la versión del programa
+)";
+
+}  // namespace
+
 int main(int argc, char* argv[])
 {
-    // Answered before the toolkit starts, so that it needs no display. A single argument
+    // Answered before the toolkit starts, so that they need no display. A single argument
     // never starts the unattended run, which takes four.
-    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+    const std::string_view only = argc == 2 ? argv[1] : "";
+    if (only == "--version") {
         std::cout << "kalvora-envio " KALVORA_VERSION "\n";
+        return 0;
+    }
+    if (only == "--help" || only == "-h") {
+        std::cout << kHelp;
         return 0;
     }
     // A stop request closes the windows; a run in progress stops before its next entry.

@@ -42,4 +42,13 @@ void AdvGlowButton4Click(Componentes& c)
     c.Creplicac.cancelUpdates();
 }
 
+bool hasUnsavedChanges(const Componentes& c)
+{
+    const auto changed = [](const RowStore& store) {
+        const bool editing = store.state() == RowStore::State::Insert || store.state() == RowStore::State::Edit;
+        return editing && store.modified();
+    };
+    return c.Creplicac.active() && (c.Creplicac.changeCount() > 0 || changed(c.Creplicac) || changed(c.CReplicadet));
+}
+
 }  // namespace kalvora

@@ -15,4 +15,7 @@ int AdvGlowButton3Click(Componentes& c);
 // "Salir" of the editor: drops the edits and every pending change of targets and prefixes.
 void AdvGlowButton4Click(Componentes& c);
 
+// Whether that "Salir" would throw something away: a pending change, or a changed row in edit.
+bool hasUnsavedChanges(const Componentes& c);
+
 }  // namespace kalvora

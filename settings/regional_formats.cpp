@@ -18,6 +18,7 @@ namespace {
 
 constexpr const char* kShortDate = "yyyy/MM/dd";
 constexpr const char* kLongTime = "HH:mm:ss";
+constexpr const char* kListSeparator = ",";
 
 #ifdef _WIN32
 
@@ -51,6 +52,8 @@ RegionalFormats regionalFormats()
     return formats;
 }
 
+std::string listSeparator() { return pictureOr(LOCALE_SLIST, kListSeparator); }
+
 #else
 
 std::optional<std::string> text(const std::optional<RegistryKey>& key, const char* name)
@@ -81,6 +84,12 @@ RegionalFormats regionalFormats()
     if (const auto pm = text(key, "s2359"))
         formats.designators.pm = *pm;
     return formats;
+}
+
+std::string listSeparator()
+{
+    const auto key = RegistryKey::open(RegistryRoot::CurrentUser, "\\Control Panel\\International");
+    return pictureOr(text(key, "sList"), kListSeparator);
 }
 
 #endif

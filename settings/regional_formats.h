@@ -11,4 +11,8 @@ namespace kalvora {
 // "p. m." for a designator that is missing or not text.
 RegionalFormats regionalFormats();
 
+// The list separator that spreadsheets split CSV files by, read afresh: on Windows the
+// user's setting (LOCALE_SLIST), elsewhere sList of the same registry key; "," when none is set.
+std::string listSeparator();
+
 }  // namespace kalvora

@@ -121,7 +121,8 @@ int main(int argc, char* argv[])
     try {
         options = parseCommandLine(commandLineArguments(argc, argv), environmentText("KALVORA_PASSWORD"));
     } catch (const UsageError& e) {
-        std::cerr << "kalvora-envio-batch: " << toUtf8(e.what()) << "\n\n" << toUtf8(usage());
+        std::cerr << "kalvora-envio-batch: " << toUtf8(e.what()) << "\n"
+                  << "Use --help para ver la forma de uso.\n";
         return kExitUsage;
     }
     if (options.help) {

@@ -111,6 +111,18 @@ Tfacceso::Tfacceso(Componentes& principal, Dialogs& dialogs, QWidget* owner)
     layout->addLayout(body);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
+    ServidorDes->setAccessibleName(QStringLiteral("Servidor"));
+    ServidorDes->setAccessibleDescription(QStringLiteral("Servidor destino, de la lista de SERVIDORES.cfg"));
+    TUsuades->setAccessibleName(QStringLiteral("Usuario"));
+    TUsuades->setAccessibleDescription(QStringLiteral("Usuario del servidor destino"));
+    TClavedes->setAccessibleName(QStringLiteral("Clave"));
+    TClavedes->setAccessibleDescription(QStringLiteral("Clave del usuario"));
+    SpeedButton1->setAccessibleName(QStringLiteral("Entrar"));
+    SpeedButton1->setAccessibleDescription(QStringLiteral("Ingresa al servidor con el usuario y la clave (F2)"));
+    SpeedButton2->setAccessibleName(QStringLiteral("Salir"));
+    SpeedButton2->setAccessibleDescription(QStringLiteral("Termina sin ingresar (Esc)"));
+    Panel2->setAccessibleName(QStringLiteral("Estado del ingreso"));
+
     for (QWidget* child : findChildren<QWidget*>())
         child->installEventFilter(this);
     runGuarded(dialogs_, [this] { FormCreate(); });

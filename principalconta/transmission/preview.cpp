@@ -218,12 +218,13 @@ std::vector<std::string> previewText(const PreviewReport& report)
     return lines;
 }
 
-std::string previewCsv(const PreviewReport& report)
+std::string previewCsv(const PreviewReport& report, std::string_view separator)
 {
-    std::string text =
-        csvLine({ansi("Compañía de origen"), "Entrada", "Fecha", "Hora", "Tipo", ansi("Código"), ansi("Acción")});
+    std::string text = csvLine(
+        {ansi("Compañía de origen"), "Entrada", "Fecha", "Hora", "Tipo", ansi("Código"), ansi("Acción")}, separator);
     for (const auto& l : report.lines)
-        text += csvLine({l.target, std::to_string(l.audiId), l.fecha, l.hora, l.tipo, l.codigo, actionText(l.action)});
+        text += csvLine({l.target, std::to_string(l.audiId), l.fecha, l.hora, l.tipo, l.codigo, actionText(l.action)},
+                        separator);
     return text;
 }
 

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kalvora {
@@ -66,7 +67,7 @@ std::vector<std::string> previewText(const PreviewReport& report);
 std::string previewCounts(const std::string& name, const std::array<int, kPreviewActions>& counts);
 std::array<int, kPreviewActions> previewTotals(const PreviewReport& report);
 
-// The lines as CSV, header first.
-std::string previewCsv(const PreviewReport& report);
+// The lines as CSV, header first, fields parted by separator (the regional list separator).
+std::string previewCsv(const PreviewReport& report, std::string_view separator = ",");
 
 }  // namespace kalvora

@@ -15,6 +15,7 @@
 #include "principalconta/transmission/selection.h"
 #include "principalconta/transmission/voucher_replication.h"
 #include "settings/installation.h"
+#include "settings/regional_formats.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -453,6 +454,16 @@ std::vector<std::string> verifySummary(const VerifyReport& report)
     return lines;
 }
 
+std::string verifyCsv(const VerifyReport& report, std::string_view separator)
+{
+    std::string text =
+        csvLine({ansi("Compañía de origen"), "Diferencia", "Clave", "Columna", "Valor en origen", "Valor en destino"},
+                separator);
+    for (const auto& d : report.differences)
+        text += csvLine({d.target, d.kind, d.key, d.column, d.source, d.destination}, separator);
+    return text;
+}
+
 std::string writeVerifyDetail(Dialogs& dialogs, const VerifyReport& report)
 {
     const auto directory = recordedInstallationDirectory();
@@ -461,10 +472,7 @@ std::string writeVerifyDetail(Dialogs& dialogs, const VerifyReport& report)
         return {};
     }
     const std::string path = installationFile(*directory, kVerifyDetailFile);
-    std::string text =
-        csvLine({ansi("Compañía de origen"), "Diferencia", "Clave", "Columna", "Valor en origen", "Valor en destino"});
-    for (const auto& d : report.differences)
-        text += csvLine({d.target, d.kind, d.key, d.column, d.source, d.destination});
+    const std::string text = verifyCsv(report, listSeparator());
     // The detail of the last verification only: whole, or no file at all.
     std::remove(path.c_str());
     if (const auto failure = appendWhole(path, text)) {

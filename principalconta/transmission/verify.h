@@ -7,6 +7,7 @@
 #include "ui/progress.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kalvora {
@@ -56,11 +57,15 @@ VerifyReport verificar(Componentes& c, Dialogs& dialogs, Progress& progress, con
 // 1 diferencia, 0 protegidos", one per target, then the total (Windows-1252).
 std::vector<std::string> verifySummary(const VerifyReport& report);
 
+// The differences as CSV, header line first, fields parted by separator.
+std::string verifyCsv(const VerifyReport& report, std::string_view separator);
+
 // The detail file of the last verification.
 inline constexpr const char* kVerifyDetailFile = "VERIFICACION.CSV";
 
-// Writes it in the installation directory, header line first, whole or not at all; returns
-// its path, or "" after saying why it could not be written.
+// Writes it in the installation directory, header line first, fields parted by the regional
+// list separator, whole or not at all; returns its path, or "" after saying why it could not
+// be written.
 std::string writeVerifyDetail(Dialogs& dialogs, const VerifyReport& report);
 
 }  // namespace kalvora

@@ -9,12 +9,16 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
+#include <QRegularExpressionValidator>
 #include <QStyledItemDelegate>
+
+#include <algorithm>
+#include <vector>
 
 namespace kalvora {
 
-// Text cells take no more characters than their column holds; the open editor is kept
-// so that the grid can finish it when a button acts.
+// Text cells take no more characters than their column holds, whole-number cells only
+// digits; the open editor is kept so that the grid can finish it when a button acts.
 class CellDelegate : public QStyledItemDelegate {
 public:
     CellDelegate(RowStoreModel& model, QObject* parent) : QStyledItemDelegate(parent), model_(model) {}
@@ -22,8 +26,13 @@ public:
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
-        if (auto* line = qobject_cast<QLineEdit*>(editor); line && model_.maxLength(index.column()) > 0)
-            line->setMaxLength(model_.maxLength(index.column()));
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+            if (model_.maxLength(index.column()) > 0)
+                line->setMaxLength(model_.maxLength(index.column()));
+            if (const int digits = model_.integerDigits(index.column()); digits > 0)
+                line->setValidator(new QRegularExpressionValidator(
+                    QRegularExpression(QStringLiteral("-?[0-9]{0,%1}").arg(digits)), line));
+        }
         open_ = editor;
         return editor;
     }
@@ -71,9 +80,43 @@ DataGrid::DataGrid(RowStoreModel& model, QWidget* parent) : QTableView(parent), 
 
 void DataGrid::applyColumnWidths()
 {
+    // The designed widths, grown or shrunk to the room there is; a column is never
+    // narrower than its title and its texts need (up to its designed width), and what does
+    // not fit then scrolls.
     const auto& columns = model_.columns();
-    for (std::size_t i = 0; i < columns.size(); ++i)
-        setColumnWidth(int(i), columns[i].width);
+    int designed = 0;
+    int least = 0;
+    std::vector<int> minimum;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        designed += columns[i].width;
+        const int whole = std::max(horizontalHeader()->sectionSizeHint(int(i)), sizeHintForColumn(int(i)));
+        minimum.push_back(std::min(columns[i].width, whole));
+        least += minimum.back();
+    }
+    const int room = viewport()->width();
+    if (designed <= 0 || room <= 0)
+        return;
+    int given = 0;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        int width = columns[i].width;
+        if (room >= designed)
+            width = columns[i].width * room / designed;
+        else if (room > least)
+            width = minimum[i] + (columns[i].width - minimum[i]) * (room - least) / (designed - least);
+        else
+            width = minimum[i];
+        // The last column takes what rounding left over.
+        if (i + 1 == columns.size() && room >= least)
+            width = std::max(minimum[i], room - given);
+        setColumnWidth(int(i), width);
+        given += width;
+    }
+}
+
+void DataGrid::resizeEvent(QResizeEvent* event)
+{
+    QTableView::resizeEvent(event);
+    applyColumnWidths();
 }
 
 int DataGrid::heightForRows(int rows) const

@@ -2,7 +2,8 @@
 // A grid over a row store with a row indicator: the current row follows the store and is
 // kept in sight, cells are edited in place, Insert and Ctrl+Delete add and remove rows,
 // moving down past the last row appends one, and leaving the grid drops a new row nobody
-// typed into. Tab leaves the grid; inside a cell editor it goes to the next cell.
+// typed into. Tab leaves the grid; inside a cell editor it goes to the next cell. The
+// columns share the grid's width in the proportions of their designed widths.
 #include <QTableView>
 
 namespace kalvora {
@@ -24,10 +25,12 @@ public:
     void discardPendingEdit();
     // commitPendingEdit for every grid inside scope.
     static void commitPendingEdits(QWidget* scope);
+    bool hasPendingEdit() const { return state() == QAbstractItemView::EditingState; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void followStore();

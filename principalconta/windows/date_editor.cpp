@@ -4,6 +4,7 @@
 
 #include <QCalendarWidget>
 #include <QKeyEvent>
+#include <QLineEdit>
 
 namespace kalvora {
 
@@ -18,6 +19,16 @@ DateEditor::DateEditor(QWidget* parent) : QDateEdit(parent)
     // The user's short date picture, registry text; Qt reads d, M and y the way Windows writes them.
     setDisplayFormat(QString::fromStdString(regionalFormats().shortDate));
     setMinimumWidth(120);
+    lineEdit()->installEventFilter(this);
+}
+
+bool DateEditor::eventFilter(QObject* watched, QEvent* event)
+{
+    // The line edit places the cursor on release; the section under it is selected after that.
+    if (watched == lineEdit() && event->type() == QEvent::MouseButtonRelease)
+        QMetaObject::invokeMethod(
+            this, [this] { setSelectedSection(currentSection()); }, Qt::QueuedConnection);
+    return QDateEdit::eventFilter(watched, event);
 }
 
 bool DateEditor::focusNextPrevChild(bool next)

@@ -1,7 +1,8 @@
 #pragma once
 // A date editor with a calendar that drops down: one Tab stop for the whole date (Tab
 // leaves it, Ctrl+arrows move between day, month and year), and its calendar in Spanish
-// whatever the environment's locale.
+// whatever the environment's locale. A click selects the day, month or year under it, so
+// that what is typed next replaces it.
 #include <QDateEdit>
 
 namespace kalvora {
@@ -14,6 +15,7 @@ public:
 protected:
     bool focusNextPrevChild(bool next) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     bool steppingSections_ = false;

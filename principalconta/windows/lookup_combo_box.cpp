@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScreen>
+#include <QScrollBar>
 #include <QStandardItemModel>
 #include <QTableView>
 
@@ -75,22 +77,45 @@ void LookupComboBox::setKeyValue(const std::string& code)
     key_ = code;
 }
 
+int LookupComboBox::longestName() const
+{
+    int widest = 0;
+    for (int r = 0; r < model_->rowCount(); ++r)
+        widest = std::max(widest, list_->fontMetrics().horizontalAdvance(model_->item(r, kNameColumn)->text()));
+    // The cell's margins on both sides.
+    return widest + 2 * list_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list_) + 8;
+}
+
+int LookupComboBox::widestName() const
+{
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const int screenWidth = screen ? screen->availableGeometry().width() : 1024;
+    return std::min(std::max(kBounds[kNameColumn].maximum, longestName()),
+                    screenWidth - kBounds[kCodeColumn].maximum - 2 * list_->frameWidth() -
+                        list_->verticalScrollBar()->sizeHint().width());
+}
+
 void LookupComboBox::keepColumnWithinBounds(int column, int, int newWidth)
 {
     if (column < 0 || column > 1)
         return;
-    const int bounded = std::clamp(newWidth, kBounds[column].minimum, kBounds[column].maximum);
+    const int maximum = column == kNameColumn ? widestName() : kBounds[column].maximum;
+    const int bounded = std::clamp(newWidth, kBounds[column].minimum, maximum);
     if (bounded != newWidth)
         list_->setColumnWidth(column, bounded);
 }
 
 void LookupComboBox::showPopup()
 {
-    list_->setMinimumWidth(kListWidth);
+    // As wide as the longest name needs, within the screen; never narrower than designed.
+    const int names = std::max(kBounds[kNameColumn].width, std::min(longestName(), widestName()));
+    const int needed = list_->columnWidth(kCodeColumn) + names + 2 * list_->frameWidth() +
+                       list_->verticalScrollBar()->sizeHint().width();
+    list_->setMinimumWidth(std::max(kListWidth, needed));
     QComboBox::showPopup();
-    // The list is as wide as the box: let the names use the room, within their bounds.
+    // The names use the room the list has, within their bounds.
     const int room = list_->viewport()->width() - list_->columnWidth(kCodeColumn);
-    list_->setColumnWidth(kNameColumn, std::clamp(room, kBounds[kNameColumn].minimum, kBounds[kNameColumn].maximum));
+    list_->setColumnWidth(kNameColumn, std::clamp(room, kBounds[kNameColumn].minimum, widestName()));
 }
 
 void LookupComboBox::keyPressEvent(QKeyEvent* event)

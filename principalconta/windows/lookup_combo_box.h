@@ -1,7 +1,8 @@
 #pragma once
 // The destination company box: shows a company's name, yields its code, and drops down a
 // titled two-column list ("Código", "Nombre") as soon as the user types. What is typed
-// finds the first company whose code, or else whose name, begins with it.
+// finds the first company whose code, or else whose name, begins with it. The list is as
+// wide as its longest name, within the screen.
 #include "principalconta/destination_company.h"
 
 #include <QComboBox>
@@ -34,6 +35,9 @@ protected:
 
 private:
     void keepColumnWithinBounds(int column, int oldWidth, int newWidth);
+    // The width the longest name takes, and the most the name column may take on the screen.
+    int longestName() const;
+    int widestName() const;
     // Typed text that finds a company; false for other keys.
     bool search(const QKeyEvent& event);
     int rowStartingWith(const QString& text) const;

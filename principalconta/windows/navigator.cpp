@@ -81,6 +81,7 @@ Navigator::Navigator(RowStore& store, Dialogs& dialogs, bool editing, QWidget* p
         b->setIcon(glyphIcon(look.glyph));
         b->setIconSize(QSize(16, 16));
         b->setToolTip(QString::fromUtf8(look.tip));
+        b->setAccessibleName(QString::fromUtf8(look.tip));
         b->setAutoRaise(false);
         b->setFocusPolicy(Qt::NoFocus);
         b->setFixedSize(26, 22);
@@ -134,6 +135,20 @@ void Navigator::act(Button which)
         }
     });
     refresh();
+    focusGrid(which);
+}
+
+void Navigator::focusGrid(Button pressed)
+{
+    if (!grid_ || !grid_->isVisible())
+        return;
+    const int row = store_.shownCurrent();
+    if (row >= 0) {
+        const int column =
+            pressed == Button::Insert || !grid_->currentIndex().isValid() ? 0 : grid_->currentIndex().column();
+        grid_->setCurrentIndex(grid_->model()->index(row, column));
+    }
+    grid_->setFocus(Qt::OtherFocusReason);
 }
 
 void Navigator::refresh()

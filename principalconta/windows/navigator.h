@@ -1,7 +1,8 @@
 #pragma once
 // Buttons that move over a row store and, in the editor, insert, delete and cancel. The
 // navigator is one Tab stop: Left and Right move its focus mark from button to button,
-// Space or Enter presses the marked one.
+// Space or Enter presses the marked one. A pressed button hands the focus to the grid it
+// serves, on the current row; after an insert, on the new row's first cell.
 #include <QWidget>
 
 #include <map>
@@ -11,6 +12,7 @@ class QAbstractButton;
 
 namespace kalvora {
 
+class DataGrid;
 class Dialogs;
 class NavigatorButton;
 class RowStore;
@@ -24,6 +26,8 @@ public:
     Navigator(RowStore& store, Dialogs& dialogs, bool editing, QWidget* parent = nullptr);
 
     QAbstractButton* button(Button which) const;
+    // The grid the buttons' rows are typed into.
+    void serve(DataGrid& grid) { grid_ = &grid; }
     // The button that Space would press while the navigator has the focus.
     Button marked() const { return order_[marked_]; }
 
@@ -38,8 +42,11 @@ private:
     void moveMark(int step);
     void showMark();
 
+    void focusGrid(Button pressed);
+
     RowStore& store_;
     Dialogs& dialogs_;
+    DataGrid* grid_ = nullptr;
     std::map<Button, NavigatorButton*> buttons_;
     std::vector<Button> order_;
     std::size_t marked_ = 0;

@@ -1,16 +1,17 @@
 #include "principalconta/windows/preview_dialog.h"
 
-#include "base/text.h"
+#include "principalconta/windows/csv_file.h"
 #include "principalconta/windows/report_grid.h"
-#include "ui/dialogs.h"
+#include "settings/regional_formats.h"
 #include "ui/qt/text.h"
 
-#include <QFile>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace kalvora {
 
@@ -41,13 +42,22 @@ PreviewDialog::PreviewDialog(PreviewReport report, Dialogs& dialogs, QWidget* pa
     setWindowTitle(QStringLiteral("Vista previa del envío"));
     auto* intro =
         new QLabel(QStringLiteral("Lo que haría «Enviar» con las mismas fechas. No se ha escrito nada."), this);
-    grid = reportGrid({QStringLiteral("Compañía de origen"), QStringLiteral("Fecha"), QStringLiteral("Hora"),
-                       QStringLiteral("Tipo"), QStringLiteral("Código"), QStringLiteral("Acción")},
-                      rowsOf(report_), this);
+    table = new ReportGrid({{QStringLiteral("Compañía de origen"), QStringLiteral("Fecha"), QStringLiteral("Hora"),
+                             QStringLiteral("Tipo"), QStringLiteral("Código"), QStringLiteral("Acción")},
+                            5,
+                            QStringLiteral("Todas las acciones")},
+                           rowsOf(report_), this);
+    grid = table->grid;
+    grid->setAccessibleName(QStringLiteral("Entradas de la vista previa"));
+    grid->setAccessibleDescription(QStringLiteral("Cada entrada que tomaría el envío y lo que haría con ella"));
     counts = new QLabel(countsText(report_), this);
     counts->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    saveButton = new QPushButton(QStringLiteral("Guardar CSV…"), this);
+    counts->setAccessibleName(QStringLiteral("Totales por compañía de origen"));
+    counts->setAccessibleDescription(QStringLiteral("Cuántas entradas tendría cada acción"));
+    saveButton = new QPushButton(QStringLiteral("&Guardar CSV…"), this);
+    saveButton->setAccessibleDescription(QStringLiteral("Guarda la vista previa en un archivo CSV"));
     closeButton = new QPushButton(QStringLiteral("Cerrar"), this);
+    closeButton->setAccessibleDescription(QStringLiteral("Cierra la vista previa"));
     saveButton->setAutoDefault(false);
 
     auto* buttons = new QHBoxLayout;
@@ -56,10 +66,11 @@ PreviewDialog::PreviewDialog(PreviewReport report, Dialogs& dialogs, QWidget* pa
     buttons->addWidget(closeButton);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(intro);
-    layout->addWidget(grid, 1);
+    layout->addWidget(table, 1);
     layout->addWidget(counts);
     layout->addLayout(buttons);
-    resize(760, 420);
+    const int margins = layout->contentsMargins().left() + layout->contentsMargins().right();
+    resize(std::max(760, table->sizeHint().width() + margins), 420);
 
     connect(saveButton, &QPushButton::clicked, this, &PreviewDialog::save);
     connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
@@ -68,21 +79,14 @@ PreviewDialog::PreviewDialog(PreviewReport report, Dialogs& dialogs, QWidget* pa
 void PreviewDialog::save()
 {
     const QString path =
-        QFileDialog::getSaveFileName(this, QStringLiteral("Guardar la vista previa"),
-                                     QStringLiteral("VISTA_PREVIA.CSV"), QStringLiteral("Archivos CSV (*.csv)"));
+        askCsvPath(this, QStringLiteral("Guardar la vista previa"), QStringLiteral("VISTA_PREVIA.CSV"));
     if (!path.isEmpty())
         saveTo(path);
 }
 
 bool PreviewDialog::saveTo(const QString& path)
 {
-    QFile file(path);
-    const std::string text = previewCsv(report_);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-        file.write(text.data(), qint64(text.size())) == qint64(text.size()) && file.flush())
-        return true;
-    dialogs_.error(ansi("No se pudo guardar ") + fromQString(path) + ": " + fromQString(file.errorString()));
-    return false;
+    return writeCsvFile(path, previewCsv(report_, listSeparator()), dialogs_);
 }
 
 }  // namespace kalvora

@@ -15,6 +15,7 @@ class QTableWidget;
 namespace kalvora {
 
 class Dialogs;
+class ReportGrid;
 
 class PreviewDialog : public QDialog {
     Q_OBJECT
@@ -25,6 +26,7 @@ public:
     bool saveTo(const QString& path);
 
     QLabel* counts;
+    ReportGrid* table;
     QTableWidget* grid;
     QPushButton* saveButton;
     QPushButton* closeButton;

@@ -60,6 +60,23 @@ int RowStoreModel::maxLength(int column) const
     return def.type == FieldType::String || def.type == FieldType::FixedChar ? int(def.size) : 0;
 }
 
+int RowStoreModel::integerDigits(int column) const
+{
+    const int field = fieldOf(column);
+    if (field < 0)
+        return 0;
+    switch (store_.fields()[std::size_t(field)].type) {
+    case FieldType::SmallInt:
+        return 5;
+    case FieldType::Integer:
+        return 10;
+    case FieldType::LargeInt:
+        return 19;
+    default:
+        return 0;
+    }
+}
+
 int RowStoreModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shownRows_; }
 
 int RowStoreModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(columns_.size()); }
@@ -71,6 +88,11 @@ QVariant RowStoreModel::data(const QModelIndex& index, int role) const
         return {};
     if (role == Qt::DisplayRole || role == Qt::EditRole)
         return toQString(store_.shownValue(index.row(), field).asText());
+    // The whole text of a cell its column cuts.
+    if (role == Qt::ToolTipRole) {
+        const QString text = toQString(store_.shownValue(index.row(), field).asText());
+        return text.isEmpty() ? QVariant() : QVariant(text);
+    }
     if (role == Qt::TextAlignmentRole)
         return isNumeric(store_.fields()[std::size_t(field)].type) ? int(Qt::AlignRight | Qt::AlignVCenter)
                                                                    : int(Qt::AlignLeft | Qt::AlignVCenter);

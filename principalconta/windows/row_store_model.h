@@ -29,6 +29,8 @@ public:
     const std::vector<GridColumn>& columns() const { return columns_; }
     // Text fields take at most their size in characters; 0 for others.
     int maxLength(int column) const;
+    // Whole-number fields take at most this many digits, after an optional sign; 0 for others.
+    int integerDigits(int column) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

@@ -6,8 +6,9 @@
 #include "principalconta/windows/preview_dialog.h"
 #include "principalconta/windows/verify_dialog.h"
 
-#include <QAbstractScrollArea>
+#include <QAbstractItemView>
 #include <QAction>
+#include <QKeyEvent>
 #include <QMenu>
 
 namespace kalvora {
@@ -19,20 +20,57 @@ TargetsMenu::TargetsMenu(QWidget& grid, Componentes& c, Dialogs& dialogs, Progre
     menu = new QMenu(&grid);
     previewAction = menu->addAction(QStringLiteral("Vista previa…"), this, &TargetsMenu::previewClick);
     verifyAction = menu->addAction(QStringLiteral("Verificar…"), this, &TargetsMenu::verifyClick);
+    menu->setToolTipsVisible(true);
     grid.setContextMenuPolicy(Qt::CustomContextMenu);
     connect(&grid, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         update();
         auto* area = qobject_cast<QAbstractScrollArea*>(&grid_);
         menu->popup((area ? area->viewport() : &grid_)->mapToGlobal(at));
     });
+    grid.installEventFilter(this);
     update();
 }
 
 void TargetsMenu::update()
 {
-    const bool connected = c_.DBEnvio.connected() && c_.Creplicac.active();
-    previewAction->setEnabled(connected);
-    verifyAction->setEnabled(connected);
+    const bool connected = allowed_ && c_.DBEnvio.connected() && c_.Creplicac.active();
+    for (QAction* action : menu->actions()) {
+        action->setEnabled(connected);
+        action->setToolTip(connected ? action->text() : whyNot_);
+    }
+}
+
+void TargetsMenu::allow(bool allowed, const QString& whyNot)
+{
+    allowed_ = allowed;
+    whyNot_ = whyNot;
+    update();
+}
+
+void TargetsMenu::popupAtCurrentCell()
+{
+    update();
+    QPoint at;
+    QWidget* area = &grid_;
+    if (auto* view = qobject_cast<QAbstractItemView*>(&grid_)) {
+        area = view->viewport();
+        at = view->visualRect(view->currentIndex()).bottomLeft();
+    }
+    menu->popup(area->mapToGlobal(at));
+}
+
+bool TargetsMenu::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == &grid_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const auto modifiers = key->modifiers() & ~Qt::KeypadModifier;
+        if ((key->key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier) ||
+            (key->key() == Qt::Key_Menu && modifiers == Qt::NoModifier)) {
+            popupAtCurrentCell();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void TargetsMenu::previewClick()
@@ -51,7 +89,7 @@ void TargetsMenu::verifyClick()
         const RunInput in = input_();
         const VerifyReport report = verificar(c_, dialogs_, progress_, in.compania, in.desde, in.hasta);
         if (report.completed)
-            show(new VerifyDialog(report, writeVerifyDetail(dialogs_, report), grid_.window()));
+            show(new VerifyDialog(report, writeVerifyDetail(dialogs_, report), dialogs_, grid_.window()));
     });
 }
 

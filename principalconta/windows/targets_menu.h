@@ -1,9 +1,10 @@
 #pragma once
 // The context menu of the targets grid: "Vista previa…" and "Verificar…", offered once
 // "Conectar" has loaded the targets. Each reads with the window's range and company and
-// shows its report in a dialog of its own.
+// shows its report in a dialog of its own. A right click, Shift+F10 or the Menu key opens it.
 #include <QObject>
 #include <QPointer>
+#include <QString>
 
 // moc cannot read the C++20 library headers behind the dates.
 #ifndef Q_MOC_RUN
@@ -42,10 +43,17 @@ public:
 
     // The actions as the menu would offer them now.
     void update();
+    // Whether the window's state lets the actions run; whyNot: the reason shown when not.
+    void allow(bool allowed, const QString& whyNot);
+    // Opens the menu at the grid's current cell, as the keyboard does.
+    void popupAtCurrentCell();
     void previewClick();
     void verifyClick();
     // The report dialog last opened, while it is open.
     QDialog* report() const { return report_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void show(QDialog* dialog);
@@ -56,6 +64,8 @@ private:
     Progress& progress_;
     std::function<RunInput()> input_;
     QPointer<QDialog> report_;
+    bool allowed_ = true;
+    QString whyNot_;
 };
 
 }  // namespace kalvora

@@ -1,5 +1,6 @@
 #include "principalconta/windows/tfprincipalconta.h"
 
+#include "base/text.h"
 #include "ctrlaccesoconta/error_messages.h"
 #include "ctrlaccesoconta/windows/tfacceso.h"
 #include "principalconta/componentes.h"
@@ -8,6 +9,7 @@
 #include "principalconta/targets_editor.h"
 #include "principalconta/transmission/transmission.h"
 #include "principalconta/unattended.h"
+#include "principalconta/window_actions.h"
 #include "principalconta/windows/caption_panel.h"
 #include "principalconta/windows/data_grid.h"
 #include "principalconta/windows/date_editor.h"
@@ -79,6 +81,18 @@ QGraphicsDropShadowEffect* shadow(QWidget* panel)
     return effect;
 }
 
+void describe(QWidget* control, const QString& name, const QString& description)
+{
+    control->setAccessibleName(name);
+    control->setAccessibleDescription(description);
+}
+
+void follow(QWidget* control, const ActionState& state)
+{
+    control->setEnabled(state.enabled);
+    control->setToolTip(toQString(state.whyNot));
+}
+
 QLabel* heading(const QString& text, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
@@ -140,8 +154,11 @@ Tfprincipalconta::Tfprincipalconta(Componentes& componentes, Dialogs& dialogs, s
     auto* right = new QWidget(Panel1);
     buildLeftColumn(left);
     buildRightColumn(right);
-    columns->addWidget(left);
-    columns->addWidget(right, 1);
+    // Both columns grow with the window, in the designed proportions.
+    const QMargins margins = columns->contentsMargins();
+    columns->addWidget(left, kColumnWidth);
+    columns->addWidget(right,
+                       kWindowSize.width() - margins.left() - margins.right() - columns->spacing() - kColumnWidth);
     layout->addWidget(Panel1, 1);
 
     Panel2 = new QFrame(central);
@@ -152,6 +169,12 @@ Tfprincipalconta::Tfprincipalconta(Componentes& componentes, Dialogs& dialogs, s
     targetsMenu = new TargetsMenu(*DBGridEh1, c_, dialogs_, *progress_, [this] {
         return RunInput{fromQString(LCiaDes->currentText()), toDate(Fecini->date()), toDate(Fecfin->date())};
     });
+
+    DBNavigator1->serve(*DBGridEh1);
+    DBNavigator2->serve(*DBGridEh2);
+    DBNavigator3->serve(*DBGridEh3);
+    DBNavigator4->serve(*DBGridEh4);
+    describeControls();
 
     setTabOrder(Fecini, Fecfin);
     setTabOrder(Fecfin, LCiaDes);
@@ -172,6 +195,8 @@ Tfprincipalconta::Tfprincipalconta(Componentes& componentes, Dialogs& dialogs, s
     connect(AdvGlowButton4, &QPushButton::clicked, this, &Tfprincipalconta::AdvGlowButton4Click);
     connect(SpeedButton1, &QPushButton::clicked, this, &Tfprincipalconta::SpeedButton1Click);
     connect(SpeedButton2, &QPushButton::clicked, this, &Tfprincipalconta::SpeedButton2Click);
+    connect(LCiaDes, &QComboBox::currentIndexChanged, this, &Tfprincipalconta::followState);
+    followState();
 
     // The editor ends above the bottom bar, as designed.
     setMinimumHeight(AdvPanel1->height() + kBottomBarHeight + 4);
@@ -192,13 +217,13 @@ void Tfprincipalconta::buildLeftColumn(QWidget* parent)
     Label2 = heading(QStringLiteral("Compañía Destino:"), parent);
     SerDes1 = new QLineEdit(parent);
     SerDes1->setReadOnly(true);
-    SerDes1->setFixedWidth(kColumnWidth);
+    SerDes1->setMinimumWidth(kColumnWidth);
     SerDes1->setStyleSheet(QStringLiteral("QLineEdit { background: palette(window); }"));
     LCiaDes = new LookupComboBox(parent);
-    LCiaDes->setFixedWidth(kColumnWidth);
+    LCiaDes->setMinimumWidth(kColumnWidth);
 
-    AdvGlowButton2 = glowButton(Glyph::Connect, QStringLiteral("Conectar"), parent);
-    AdvGlowButton1 = glowButton(Glyph::Configure, QStringLiteral("Configurar"), parent);
+    AdvGlowButton2 = glowButton(Glyph::Connect, QStringLiteral("&Conectar"), parent);
+    AdvGlowButton1 = glowButton(Glyph::Configure, QStringLiteral("Con&figurar"), parent);
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(6);
     buttons->addWidget(AdvGlowButton2, 1);
@@ -227,7 +252,7 @@ void Tfprincipalconta::buildLeftColumn(QWidget* parent)
     column->addSpacing(4);
     column->addWidget(RngFechas);
     column->addStretch();
-    parent->setFixedWidth(kColumnWidth);
+    parent->setMinimumWidth(kColumnWidth);
 }
 
 void Tfprincipalconta::buildRightColumn(QWidget* parent)
@@ -276,8 +301,8 @@ void Tfprincipalconta::buildBottomBar(QWidget* parent)
     auto* bar = new QHBoxLayout(parent);
     bar->setContentsMargins(12, 6, 12, 6);
     bar->setSpacing(8);
-    SpeedButton1 = glowButton(Glyph::Send, QStringLiteral("Enviar"), parent);
-    SpeedButton2 = glowButton(Glyph::Exit, QStringLiteral("Salir"), parent);
+    SpeedButton1 = glowButton(Glyph::Send, QStringLiteral("&Enviar"), parent);
+    SpeedButton2 = glowButton(Glyph::Exit, QStringLiteral("&Salir"), parent);
     SpeedButton1->setMinimumWidth(110);
     SpeedButton2->setMinimumWidth(110);
     Label5 = new QLabel(QStringLiteral("Rev:2015/06/07"), parent);
@@ -340,8 +365,9 @@ void Tfprincipalconta::buildOverlays(QWidget* parent)
 
     Panel3 = new QFrame(AdvPanel1);
     Panel3->setFixedHeight(27 + 8);
-    AdvGlowButton3 = glowButton(Glyph::Save, QStringLiteral("Grabar"), Panel3);
-    AdvGlowButton4 = glowButton(Glyph::Exit, QStringLiteral("Salir"), Panel3);
+    AdvGlowButton3 = glowButton(Glyph::Save, QStringLiteral("&Grabar"), Panel3);
+    // Alt+S is the window's own "Salir".
+    AdvGlowButton4 = glowButton(Glyph::Exit, QStringLiteral("Sa&lir"), Panel3);
     AdvGlowButton3->setMinimumWidth(96);
     AdvGlowButton4->setMinimumWidth(96);
     auto* buttons = new QHBoxLayout(Panel3);
@@ -361,6 +387,61 @@ void Tfprincipalconta::buildOverlays(QWidget* parent)
     // Taller than designed where the font needs it, so that no row hides under a navigator.
     AdvPanel1->setFixedSize(kEditorSize.expandedTo(AdvPanel1->minimumSizeHint()));
     AdvPanel1->hide();
+}
+
+void Tfprincipalconta::describeControls()
+{
+    describe(SerDes1, QStringLiteral("Servidor destino"), QStringLiteral("El servidor escogido al ingresar"));
+    describe(LCiaDes, QStringLiteral("Compañía destino"),
+             QStringLiteral("La compañía que recibe la información; escriba su código o su nombre para buscarla"));
+    describe(AdvGlowButton2, QStringLiteral("Conectar"),
+             QStringLiteral("Abre la compañía destino y carga sus compañías de origen"));
+    describe(AdvGlowButton1, QStringLiteral("Configurar"), QStringLiteral("Edita las compañías de origen"));
+    describe(RngFechas, QStringLiteral("Rango de fechas de registro"),
+             QStringLiteral("Las entradas registradas en estas fechas son las que se envían"));
+    describe(Fecini, QStringLiteral("Desde"), QStringLiteral("Primer día del rango de fechas de registro"));
+    describe(Fecfin, QStringLiteral("Hasta"), QStringLiteral("Último día del rango de fechas de registro"));
+    describe(DBGridEh1, QStringLiteral("Compañías de origen"),
+             QStringLiteral("Las compañías de las que se envía la información; menú contextual con Mayús+F10"));
+    describe(DBNavigator1, QStringLiteral("Navegador de las compañías de origen"),
+             QStringLiteral("Flechas izquierda y derecha para escoger el botón, espacio para pulsarlo"));
+    describe(DBGridEh2, QStringLiteral("Prefijos de la compañía de origen"),
+             QStringLiteral("Los prefijos de comprobante que se toman de la compañía de origen actual"));
+    describe(DBNavigator2, QStringLiteral("Navegador de los prefijos"),
+             QStringLiteral("Flechas izquierda y derecha para escoger el botón, espacio para pulsarlo"));
+    describe(SpeedButton1, QStringLiteral("Enviar"),
+             QStringLiteral("Envía las entradas del rango de fechas a la compañía destino"));
+    describe(SpeedButton2, QStringLiteral("Salir"), QStringLiteral("Termina el programa"));
+    describe(Label5, QStringLiteral("Revisión"), QStringLiteral("Revisión del programa"));
+    describe(Panel4, QStringLiteral("Progreso del envío"), Label6->text());
+    describe(ProgressBar1, QStringLiteral("Avance"), QStringLiteral("Avance del envío de la compañía de origen"));
+    describe(AdvPanel1, QStringLiteral("Compañías a transmitir"),
+             QStringLiteral("Editor de las compañías de origen y sus prefijos"));
+    describe(DBGridEh3, QStringLiteral("Compañías de origen en edición"),
+             QStringLiteral("Insert agrega una fila, Ctrl+Supr la borra"));
+    describe(DBNavigator3, QStringLiteral("Navegador de edición de las compañías de origen"),
+             QStringLiteral("Flechas izquierda y derecha para escoger el botón, espacio para pulsarlo"));
+    describe(DBGridEh4, QStringLiteral("Prefijos en edición"),
+             QStringLiteral("Insert agrega una fila, Ctrl+Supr la borra"));
+    describe(DBNavigator4, QStringLiteral("Navegador de edición de los prefijos"),
+             QStringLiteral("Flechas izquierda y derecha para escoger el botón, espacio para pulsarlo"));
+    describe(AdvGlowButton3, QStringLiteral("Grabar"), QStringLiteral("Guarda los cambios y cierra el editor"));
+    describe(AdvGlowButton4, QStringLiteral("Salir del editor"),
+             QStringLiteral("Descarta los cambios y cierra el editor"));
+    Label3->setBuddy(Fecini);
+    Label4->setBuddy(Fecfin);
+}
+
+void Tfprincipalconta::followState()
+{
+    const bool chosen = LCiaDes->currentIndex() >= 0;
+    const bool loaded = chosen && !loadedCompany_.empty() && loadedCompany_ == LCiaDes->keyValue() &&
+                        c_.DBEnvio.connected() && c_.Creplicac.active();
+    const WindowActions actions = windowActions(chosen, loaded);
+    follow(AdvGlowButton2, actions.conectar);
+    follow(SpeedButton1, actions.targets);
+    follow(AdvGlowButton1, actions.targets);
+    targetsMenu->allow(actions.targets.enabled, toQString(actions.targets.whyNot));
 }
 
 void Tfprincipalconta::placeOverlays()
@@ -436,7 +517,11 @@ void Tfprincipalconta::SerDes1Change()
     runGuarded(dialogs_, [this] { listCompanies(); });
 }
 
-void Tfprincipalconta::listCompanies() { LCiaDes->setCompanies(destination_.SerDes1Change()); }
+void Tfprincipalconta::listCompanies()
+{
+    LCiaDes->setCompanies(destination_.SerDes1Change());
+    followState();
+}
 
 void Tfprincipalconta::showServer(const std::string& entry)
 {
@@ -452,9 +537,16 @@ void Tfprincipalconta::showServer(const std::string& entry)
 void Tfprincipalconta::AdvGlowButton2Click()
 {
     runGuarded(dialogs_, [this] { connectDestination(); });
+    followState();
 }
 
-void Tfprincipalconta::connectDestination() { destination_.AdvGlowButton2Click(LCiaDes->keyValue()); }
+void Tfprincipalconta::connectDestination()
+{
+    loadedCompany_.clear();
+    destination_.AdvGlowButton2Click(LCiaDes->keyValue());
+    loadedCompany_ = LCiaDes->keyValue();
+    followState();
+}
 
 void Tfprincipalconta::AdvGlowButton1Click()
 {
@@ -475,6 +567,9 @@ void Tfprincipalconta::AdvGlowButton3Click()
 
 void Tfprincipalconta::AdvGlowButton4Click()
 {
+    const bool typing = DBGridEh3->hasPendingEdit() || DBGridEh4->hasPendingEdit();
+    if ((typing || hasUnsavedChanges(c_)) && !dialogs_.ask(ansi("¿Descartar los cambios?")))
+        return;
     DBGridEh3->discardPendingEdit();
     DBGridEh4->discardPendingEdit();
     runGuarded(dialogs_, [this] {
@@ -490,6 +585,11 @@ void Tfprincipalconta::SpeedButton1Click()
 
 void Tfprincipalconta::send()
 {
+    // However the run ends, its panel goes, before any box tells why.
+    struct HideAtEnd {
+        PanelProgress& progress;
+        ~HideAtEnd() { progress.hide(); }
+    } hideAtEnd{*progress_};
     const TransmissionSummary summary = kalvora::SpeedButton1Click(
         c_, dialogs_, *progress_, fromQString(LCiaDes->currentText()), toDate(Fecini->date()), toDate(Fecfin->date()));
     if (summary.concluded || summary.interrupted)

@@ -105,6 +105,9 @@ private:
     void buildOverlays(QWidget* parent);
     void placeOverlays();
     void startInteractive();
+    void describeControls();
+    // Enables the buttons and the targets' menu as the state allows, saying why where not.
+    void followState();
 
     // The handlers' work without the guard, for the unattended run.
     void showServer(const std::string& entry);
@@ -116,6 +119,8 @@ private:
     Dialogs& dialogs_;
     std::vector<std::string> arguments_;
     DestinationCompany destination_;
+    // The company whose targets "Conectar" loaded last; "" while none is.
+    std::string loadedCompany_;
     std::unique_ptr<PanelProgress> progress_;
     QPointer<Tfacceso> acceso_;
 };

@@ -1,13 +1,17 @@
 #include "principalconta/windows/verify_dialog.h"
 
-#include "principalconta/transmission/verify.h"
+#include "principalconta/windows/csv_file.h"
 #include "principalconta/windows/report_grid.h"
+#include "settings/regional_formats.h"
 #include "ui/qt/text.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace kalvora {
 
@@ -23,34 +27,63 @@ std::vector<std::vector<std::string>> rowsOf(const VerifyReport& report)
 
 }  // namespace
 
-VerifyDialog::VerifyDialog(const VerifyReport& report, const std::string& detailPath, QWidget* parent) : QDialog(parent)
+VerifyDialog::VerifyDialog(VerifyReport report, const std::string& detailPath, Dialogs& dialogs, QWidget* parent)
+    : QDialog(parent), report_(std::move(report)), dialogs_(dialogs)
 {
     setWindowTitle(QStringLiteral("Verificación"));
     QStringList lines;
-    for (const auto& line : verifySummary(report))
+    for (const auto& line : verifySummary(report_))
         lines << toQString(line);
     summary = new QLabel(lines.join(QLatin1Char('\n')), this);
     summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    grid =
-        reportGrid({QStringLiteral("Compañía de origen"), QStringLiteral("Diferencia"), QStringLiteral("Clave"),
-                    QStringLiteral("Columna"), QStringLiteral("Valor en origen"), QStringLiteral("Valor en destino")},
-                   rowsOf(report), this);
+    summary->setAccessibleName(QStringLiteral("Resumen por compañía de origen"));
+    summary->setAccessibleDescription(QStringLiteral("Lo comparado y las diferencias de cada compañía de origen"));
+    table = new ReportGrid(
+        {{QStringLiteral("Compañía de origen"), QStringLiteral("Diferencia"), QStringLiteral("Clave"),
+          QStringLiteral("Columna"), QStringLiteral("Valor en origen"), QStringLiteral("Valor en destino")},
+         1,
+         QStringLiteral("Todas las diferencias")},
+        rowsOf(report_), this);
+    grid = table->grid;
+    grid->setAccessibleName(QStringLiteral("Diferencias de la verificación"));
+    grid->setAccessibleDescription(QStringLiteral("Cada diferencia entre el destino y sus compañías de origen"));
     detail = new QLabel(detailPath.empty() ? QStringLiteral("No se pudo escribir el detalle.")
                                            : QStringLiteral("Detalle: ") + toQString(detailPath),
                         this);
     detail->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    detail->setAccessibleName(QStringLiteral("Archivo del detalle"));
+    detail->setAccessibleDescription(QStringLiteral("Dónde quedó el archivo con cada diferencia"));
+    saveButton = new QPushButton(QStringLiteral("&Guardar CSV…"), this);
+    saveButton->setAccessibleDescription(QStringLiteral("Guarda las diferencias en un archivo CSV"));
+    saveButton->setAutoDefault(false);
     closeButton = new QPushButton(QStringLiteral("Cerrar"), this);
+    closeButton->setAccessibleDescription(QStringLiteral("Cierra la verificación"));
 
-    auto* buttons = new QHBoxLayout;
+    buttons = new QHBoxLayout;
     buttons->addWidget(detail, 1);
+    buttons->addWidget(saveButton);
     buttons->addWidget(closeButton);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(summary);
-    layout->addWidget(grid, 1);
+    layout->addWidget(table, 1);
     layout->addLayout(buttons);
-    resize(820, 420);
+    const int margins = layout->contentsMargins().left() + layout->contentsMargins().right();
+    resize(std::max(820, table->sizeHint().width() + margins), 420);
 
+    connect(saveButton, &QPushButton::clicked, this, &VerifyDialog::save);
     connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void VerifyDialog::save()
+{
+    const QString path = askCsvPath(this, QStringLiteral("Guardar la verificación"), toQString(kVerifyDetailFile));
+    if (!path.isEmpty())
+        saveTo(path);
+}
+
+bool VerifyDialog::saveTo(const QString& path)
+{
+    return writeCsvFile(path, verifyCsv(report_, listSeparator()), dialogs_);
 }
 
 }  // namespace kalvora

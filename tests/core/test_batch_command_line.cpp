@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace kalvora {
 namespace {
 
@@ -16,7 +18,7 @@ Finished batch(const std::vector<std::string>& arguments, const test::Environmen
     return test::runProgram(builtProgram("kalvora-envio-batch"), arguments, environment);
 }
 
-TEST(BatchCommandLine, UsageErrorsExitWith64AndShowTheUsage)
+TEST(BatchCommandLine, UsageErrorsExitWith64WithOneLineAndAHint)
 {
     const std::vector<std::vector<std::string>> wrong{
         {},
@@ -37,7 +39,11 @@ TEST(BatchCommandLine, UsageErrorsExitWith64AndShowTheUsage)
         for (const auto& a : arguments)
             line += " '" + a + "'";
         EXPECT_EQ(f.status, 64) << line << "\n" << f.err;
-        EXPECT_TRUE(f.errSays("Uso: kalvora-envio-batch")) << line;
+        std::string err = f.err;
+        std::erase(err, '\r');
+        ASSERT_EQ(std::count(err.begin(), err.end(), '\n'), 2) << line << "\n" << err;
+        EXPECT_EQ(err.rfind("kalvora-envio-batch: ", 0), 0u) << line;
+        EXPECT_TRUE(err.ends_with("\nUse --help para ver la forma de uso.\n")) << line << "\n" << err;
         EXPECT_TRUE(f.out.empty()) << line;
     }
 

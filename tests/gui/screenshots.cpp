@@ -4,18 +4,25 @@
 #include "ctrlaccesoconta/windows/tfacceso.h"
 #include "principalconta/componentes.h"
 #include "principalconta/windows/lookup_combo_box.h"
+#include "principalconta/windows/report_grid.h"
+#include "principalconta/windows/targets_menu.h"
 #include "principalconta/windows/tfprincipalconta.h"
 #include "settings/clock.h"
+#include "support/consolidation.h"
 #include "ui/qt/panel_progress.h"
 #include "ui/scripted_dialogs.h"
 #include "window_site.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDateEdit>
 #include <QDir>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QProgressBar>
+#include <QTableWidget>
 #include <QTextStream>
 #include <QWidget>
 
@@ -28,6 +35,49 @@ bool save(QWidget& widget, const QString& path)
     QApplication::processEvents();
     const bool saved = widget.grab().save(path);
     QTextStream(stdout) << (saved ? "wrote " : "could not write ") << path << "\n";
+    return saved;
+}
+
+// The preview and the verification of a consolidation, sorted by the code and narrowed.
+bool renderReports(const QString& folder, ScriptedDialogs& dialogs)
+{
+    WindowSite site;
+    execute(site.destination(), {"delete from replica_conta_detalle", "delete from replica_conta"});
+    Consolidation::build(site.root(), site.destination(), embeddedUser());
+    Componentes componentes;
+    Tfprincipalconta window(componentes, dialogs, {});
+    window.show();
+    window.FormActivate();
+    Tfacceso& acceso = *window.acceso();
+    acceso.TUsuades->setText(QStringLiteral("SYSDBA"));
+    acceso.TClavedes->setText(QStringLiteral("masterkey"));
+    acceso.SpeedButton1Click();
+    QApplication::processEvents();
+    window.LCiaDes->setKeyValue("DES");
+    window.AdvGlowButton2Click();
+    const QDate day(Consolidation::kDay.year, Consolidation::kDay.month, Consolidation::kDay.day);
+    window.Fecini->setDate(day);
+    window.Fecfin->setDate(day);
+
+    struct Report {
+        const char* file;
+        void (TargetsMenu::*open)();
+        const char* filter;
+    };
+    bool saved = true;
+    for (const Report& r : {Report{"/preview.png", &TargetsMenu::previewClick, "CE0000"},
+                            Report{"/verification.png", &TargetsMenu::verifyClick, "Comprobante"}}) {
+        (window.targetsMenu->*r.open)();
+        QWidget* dialog = window.targetsMenu->report();
+        if (!dialog)
+            return false;
+        ReportGrid& report = *dialog->findChild<ReportGrid*>();
+        report.grid->sortByColumn(2, Qt::DescendingOrder);
+        report.filter->setText(QString::fromUtf8(r.filter));
+        saved = save(*dialog, folder + r.file) && saved;
+        dialog->close();
+        QApplication::processEvents();
+    }
     return saved;
 }
 
@@ -55,7 +105,9 @@ int renderScreenshots(const QString& folder)
     acceso.SpeedButton1Click();
     QApplication::processEvents();
 
+    // Before "Conectar": only "Conectar" and "Salir" are offered.
     window.LCiaDes->setKeyValue("DES");
+    saved = save(window, folder + "/main-window-before-conectar.png") && saved;
     window.AdvGlowButton2Click();
     saved = save(window, folder + "/main-window.png") && saved;
 
@@ -80,6 +132,8 @@ int renderScreenshots(const QString& folder)
     for (int i = 0; i < 6; ++i)
         progress.step();
     saved = save(window, folder + "/progress.png") && saved;
+    progress.hide();
+    saved = renderReports(folder, dialogs) && saved;
 
     for (const auto& e : dialogs.events())
         QTextStream(stderr) << "box: " << QString::fromStdString(e.text) << "\n";

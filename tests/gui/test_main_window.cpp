@@ -7,8 +7,12 @@
 #include "principalconta/windows/data_grid.h"
 #include "principalconta/windows/lookup_combo_box.h"
 #include "principalconta/windows/navigator.h"
+#include "principalconta/windows/preview_dialog.h"
 #include "principalconta/windows/row_store_model.h"
+#include "principalconta/windows/targets_menu.h"
+#include "principalconta/windows/verify_dialog.h"
 #include "settings/clock.h"
+#include "support/child_process.h"
 #include "ui/qt/text.h"
 
 #include <QAbstractItemView>
@@ -18,9 +22,17 @@
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTableView>
 #include <QTest>
+#include <QToolButton>
+
+#include <functional>
+#include <set>
 
 namespace kalvora::test {
 namespace {
@@ -91,7 +103,6 @@ TEST_F(MainWindowTest, ConectarOpensTheChosenCompanyAsTheUpperCasedUser)
     EXPECT_EQ(targets.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Cód"));
     EXPECT_EQ(targets.headerData(3, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Cia"));
     EXPECT_EQ(window->DBGridEh2->rows().rowCount(), 2) << "CE and FV of the first target";
-    EXPECT_EQ(window->DBGridEh1->columnWidth(1), 250);
 }
 
 TEST_F(MainWindowTest, AFailedConectarLeavesTheDestinationClosedAndTheTargetsShown)
@@ -202,8 +213,181 @@ TEST_F(MainWindowTest, EnviarBeforeConectarSaysThatNoDestinationIsConnected)
                                                    ansi("No hay una compañía destino conectada: escoja la compañía "
                                                         "y pulse \"Conectar\".")});
     EXPECT_FALSE(c.DBEnvio.connected());
-    EXPECT_TRUE(window->Panel4->isVisible()) << "the run stopped where the error arose";
+    EXPECT_FALSE(window->Panel4->isVisible()) << "the panel goes however the run ends";
     EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(MainWindowTest, TheButtonsFollowTheStateThroughTheFlow)
+{
+    open();
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        bool conectar;
+        bool targets;  // "Enviar", "Configurar" and the targets' menu
+    };
+    const std::vector<Step> flow{
+        {"created", [] {}, false, false},
+        {"signed in", [&] { signIn(); }, false, false},
+        {"a company chosen", [&] { window->LCiaDes->setKeyValue("DES"); }, true, false},
+        {"connected", [&] { window->AdvGlowButton2Click(); }, true, true},
+        {"another company chosen", [&] { window->LCiaDes->setKeyValue("SEG"); }, true, false},
+        {"back to the connected one", [&] { window->LCiaDes->setKeyValue("DES"); }, true, true},
+        {"a failed Conectar", [&] { connectTo("XYZ"); }, true, false},
+        {"connected again", [&] { connectTo("SEG"); }, true, true},
+    };
+    for (const Step& step : flow) {
+        SCOPED_TRACE(step.what);
+        step.act();
+        window->targetsMenu->update();
+        EXPECT_EQ(window->AdvGlowButton2->isEnabled(), step.conectar);
+        EXPECT_EQ(window->AdvGlowButton2->toolTip().isEmpty(), step.conectar) << "a disabled button says why";
+        for (QWidget* button : std::vector<QWidget*>{window->SpeedButton1, window->AdvGlowButton1}) {
+            EXPECT_EQ(button->isEnabled(), step.targets);
+            EXPECT_EQ(button->toolTip().isEmpty(), step.targets);
+        }
+        EXPECT_EQ(window->targetsMenu->previewAction->isEnabled(), step.targets);
+        EXPECT_EQ(window->targetsMenu->verifyAction->isEnabled(), step.targets);
+    }
+    EXPECT_EQ(messages().size(), 1u) << "only the failed Conectar said something";
+}
+
+// Every control a user or a screen reader reaches has a name and a description, and no two
+// controls of a window share a name.
+TEST_F(MainWindowTest, EveryControlHasANameAndADescription)
+{
+    signIn();
+    connectTo("DES");
+    Tfacceso acceso(c, dialogs, window.get());
+    PreviewDialog preview(PreviewReport{}, dialogs);
+    VerifyDialog verification(VerifyReport{}, "", dialogs);
+    for (QWidget* w : std::vector<QWidget*>{window.get(), &acceso, &preview, &verification}) {
+        SCOPED_TRACE(w->windowTitle().toStdString());
+        // The parts a control is made of are its own business.
+        const auto part = [w](const QWidget* control) {
+            const QWidget* parent = control->parentWidget();
+            return control->window() != w || control->inherits("QScrollBar") ||
+                   (parent && (parent->inherits("QAbstractSpinBox") || parent->inherits("QComboBox") ||
+                               parent->inherits("QAbstractItemView") || parent->inherits("QLineEdit")));
+        };
+        std::set<QString> names;
+        for (QWidget* control : w->findChildren<QWidget*>()) {
+            auto* button = qobject_cast<QAbstractButton*>(control);
+            if ((control->focusPolicy() == Qt::NoFocus && !button) || part(control))
+                continue;
+            const QString name = control->accessibleName().isEmpty() && button ? button->text().remove(QLatin1Char('&'))
+                                                                               : control->accessibleName();
+            SCOPED_TRACE(control->metaObject()->className());
+            EXPECT_FALSE(name.isEmpty());
+            if (qobject_cast<QToolButton*>(control))
+                continue;  // named within their navigator
+            EXPECT_FALSE(control->accessibleDescription().isEmpty()) << name.toStdString();
+            EXPECT_TRUE(names.insert(name).second) << name.toStdString() << " twice";
+        }
+    }
+}
+
+TEST_F(MainWindowTest, AltAndALetterPressTheButtons)
+{
+    signIn();
+    connectTo("DES");
+    activate();
+    const Tfacceso acceso(c, dialogs, window.get());
+    struct Case {
+        QAbstractButton* button;
+        Qt::Key key;
+    };
+    for (const Case& k : {Case{window->AdvGlowButton2, Qt::Key_C}, Case{window->AdvGlowButton1, Qt::Key_F},
+                          Case{window->SpeedButton1, Qt::Key_E}, Case{window->SpeedButton2, Qt::Key_S},
+                          Case{window->AdvGlowButton3, Qt::Key_G}, Case{window->AdvGlowButton4, Qt::Key_L},
+                          Case{acceso.SpeedButton1, Qt::Key_E}, Case{acceso.SpeedButton2, Qt::Key_S}})
+        EXPECT_EQ(k.button->shortcut(), QKeySequence(Qt::ALT | k.key)) << k.button->text().toStdString();
+
+    QSignalSpy conectar(window->AdvGlowButton2, &QAbstractButton::clicked);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::AltModifier);
+    EXPECT_TRUE(conectar.wait(2000)) << "the button is pressed as by a click";
+}
+
+TEST_F(MainWindowTest, ShiftF10AndTheMenuKeyOpenTheTargetsMenu)
+{
+    signIn();
+    connectTo("DES");
+    activate();
+    struct Case {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+    };
+    for (const Case& k : {Case{Qt::Key_F10, Qt::ShiftModifier}, Case{Qt::Key_Menu, Qt::NoModifier}}) {
+        window->DBGridEh1->setFocus();
+        QTest::keyClick(window->DBGridEh1, k.key, k.modifiers);
+        EXPECT_TRUE(window->targetsMenu->menu->isVisible()) << k.key;
+        window->targetsMenu->menu->close();
+    }
+}
+
+TEST_F(MainWindowTest, AClickIntoADateEditorLetsTheUserTypeThatPart)
+{
+    open();
+    activate();
+    window->Fecini->setDate(QDate(2026, 12, 1));
+    QLineEdit* line = window->Fecini->findChild<QLineEdit*>();
+    // Within the day of "2026/12/01".
+    const QPoint day(line->fontMetrics().horizontalAdvance(line->text().left(9)) + 3, line->height() / 2);
+    QTest::mouseClick(line, Qt::LeftButton, {}, day);
+    settle();
+    QTest::keyClicks(line, QStringLiteral("15"));
+    EXPECT_EQ(window->Fecini->date(), QDate(2026, 12, 15));
+}
+
+TEST_F(MainWindowTest, TheCompanyListIsAsWideAsItsLongestName)
+{
+    const QString longName = QStringLiteral("Grupo Empresarial Alameda S.A. Sucursal de Distribución del Norte");
+    CompanyRows(site.general()).insert("COMPANIA", {{"COMP_COD", "001"}, {"COM_NOMBRE", fromQString(longName)}});
+    signIn();
+    QTableView* list = window->LCiaDes->listView();
+    static_cast<QComboBox*>(window->LCiaDes)->showPopup();
+    ASSERT_TRUE(list->isVisible());
+    EXPECT_GE(list->columnWidth(1), list->fontMetrics().horizontalAdvance(longName));
+    EXPECT_GE(list->viewport()->width(), list->columnWidth(0) + list->columnWidth(1)) << "both columns in sight";
+    EXPECT_LE(list->window()->width(), window->screen()->availableGeometry().width());
+}
+
+TEST_F(MainWindowTest, TheCompanyBoxAndTheGridColumnsGrowWithTheWindow)
+{
+    signIn();
+    connectTo("DES");
+    DataGrid& grid = *window->DBGridEh1;
+    for (const int width : {0, 1250}) {
+        SCOPED_TRACE(width);
+        if (width > 0)
+            window->resize(width, window->height());
+        settle();
+        const QRect room = grid.viewport()->rect();
+        for (int col = 0; col < grid.model()->columnCount(); ++col)
+            EXPECT_TRUE(room.contains(grid.visualRect(grid.model()->index(0, col)))) << "column " << col;
+        EXPECT_GT(grid.columnWidth(1), grid.columnWidth(3)) << "the name keeps the most room";
+    }
+    EXPECT_GT(window->LCiaDes->width(), 400);
+    EXPECT_EQ(window->LCiaDes->width(), window->SerDes1->width());
+    const QModelIndex name = grid.model()->index(0, 1);
+    EXPECT_EQ(name.data(Qt::ToolTipRole).toString(), name.data().toString()) << "a cut cell's whole text";
+}
+
+TEST(WindowProgram, HelpAndVersionPrintAndExit)
+{
+    struct Case {
+        const char* argument;
+        const char* says;
+    };
+    for (const Case& k : {Case{"--help", "kalvora-envio SERVIDOR USUARIO CLAVE COMPAÑIA"}, Case{"-h", "--version"},
+                          Case{"--version", "kalvora-envio " KALVORA_VERSION "\n"}}) {
+        SCOPED_TRACE(k.argument);
+        // A window that opened instead would be ended by the timeout.
+        const Finished f = runProgram("/usr/bin/timeout", {"20", builtProgram("kalvora-envio").string(), k.argument},
+                                      {{"QT_QPA_PLATFORM", "offscreen"}});
+        EXPECT_EQ(f.status, 0) << f.err;
+        EXPECT_TRUE(f.outSays(k.says)) << f.out;
+    }
 }
 
 TEST_F(MainWindowTest, EscClosesTheCompanyListOnly)

@@ -1,18 +1,28 @@
 #include "main_window_fixture.h"
 
+#include "base/text.h"
 #include "principalconta/windows/data_grid.h"
 #include "principalconta/windows/preview_dialog.h"
+#include "principalconta/windows/report_grid.h"
 #include "principalconta/windows/targets_menu.h"
 #include "principalconta/windows/verify_dialog.h"
 #include "support/consolidation.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
 #include <QDateEdit>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTest>
 
 #include <filesystem>
+#include <functional>
 
 namespace kalvora::test {
 namespace {
@@ -97,6 +107,99 @@ TEST_F(ReportDialogs, TheVerificationShowsItsDifferencesAndWhereTheDetailWent)
     const std::string detail = site.root() + "/VERIFICACION.CSV";
     EXPECT_EQ(dialog->detail->text(), QStringLiteral("Detalle: ") + QString::fromStdString(detail));
     EXPECT_EQ(site.site().journalLines("VERIFICACION.CSV").size(), std::size_t(dialog->grid->rowCount()) + 1);
+}
+
+std::vector<QString> columnTexts(const QTableWidget& grid, int column)
+{
+    std::vector<QString> texts;
+    for (int r = 0; r < grid.rowCount(); ++r)
+        if (!grid.isRowHidden(r))
+            texts.push_back(grid.item(r, column)->text());
+    return texts;
+}
+
+// Both reports, through the same grid: sorting, filtering, copying, saving.
+TEST_F(ReportDialogs, BothReportsWorkLikeASpreadsheet)
+{
+    site.site().setListSeparator(";");
+    connectOnTheDay();
+    struct Case {
+        const char* name;
+        int choiceColumn;  // the action, the kind of difference
+        int keyColumn;     // the entry's code, the difference's key
+        std::function<void()> open;
+        std::function<bool(const QString&)> save;
+    };
+    QDialog* dialog = nullptr;
+    const std::vector<Case> cases{
+        {"preview", 5, 4, [&] { window->targetsMenu->previewClick(); },
+         [&](const QString& path) { return qobject_cast<PreviewDialog*>(dialog)->saveTo(path); }},
+        {"verification", 1, 2, [&] { window->targetsMenu->verifyClick(); },
+         [&](const QString& path) { return qobject_cast<VerifyDialog*>(dialog)->saveTo(path); }},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        k.open();
+        dialog = window->targetsMenu->report();
+        ASSERT_NE(dialog, nullptr) << (messages().empty() ? "" : messages().back());
+        ReportGrid& report = *dialog->findChild<ReportGrid*>();
+        QTableWidget& grid = *report.grid;
+        const int total = grid.rowCount();
+        ASSERT_GT(total, 3);
+        EXPECT_EQ(report.count->text(), QStringLiteral("%1 de %1").arg(total));
+
+        // Titles whole, and every cell's text in its tooltip.
+        for (int col = 0; col < grid.columnCount(); ++col)
+            EXPECT_GE(grid.columnWidth(col), grid.horizontalHeader()->sectionSizeHint(col)) << "column " << col;
+        EXPECT_EQ(grid.item(0, k.keyColumn)->toolTip(), grid.item(0, k.keyColumn)->text());
+
+        // A header click sorts, a second one reverses.
+        const int code = k.keyColumn;
+        const QHeaderView& header = *grid.horizontalHeader();
+        const QPoint title(header.sectionViewportPosition(code) + 4, header.height() / 2);
+        QTest::mouseClick(header.viewport(), Qt::LeftButton, {}, title);
+        auto up = columnTexts(grid, code);
+        EXPECT_TRUE(std::is_sorted(up.begin(), up.end()));
+        QTest::mouseClick(header.viewport(), Qt::LeftButton, {}, title);
+        auto down = columnTexts(grid, code);
+        EXPECT_TRUE(std::is_sorted(down.rbegin(), down.rend()));
+        EXPECT_NE(up, down);
+
+        // The choice of one value, then a text: the count follows.
+        report.choice->setCurrentIndex(1);
+        const QString chosen = report.choice->currentText();
+        const auto kept = columnTexts(grid, k.choiceColumn);
+        EXPECT_FALSE(kept.empty());
+        EXPECT_EQ(std::count(kept.begin(), kept.end(), chosen), std::ptrdiff_t(kept.size()));
+        EXPECT_EQ(report.count->text(), QStringLiteral("%1 de %2").arg(kept.size()).arg(total));
+        report.choice->setCurrentIndex(0);
+        const QString needle = grid.item(0, code)->text();
+        QTest::keyClicks(report.filter, needle);
+        const int shown = report.shownRows();
+        EXPECT_GT(shown, 0);
+        EXPECT_LT(shown, total);
+        EXPECT_EQ(report.count->text(), QStringLiteral("%1 de %2").arg(shown).arg(total));
+
+        // Ctrl+C: the selected rows that are shown, header first, tab-separated.
+        grid.selectAll();
+        QTest::keyClick(&grid, Qt::Key_C, Qt::ControlModifier);
+        const QStringList lines = QApplication::clipboard()->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        ASSERT_EQ(lines.size(), shown + 1);
+        EXPECT_EQ(lines[0].split(QLatin1Char('\t')).size(), grid.columnCount());
+        EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Compañía de origen\t")));
+        EXPECT_TRUE(lines[1].contains(needle, Qt::CaseInsensitive));
+        EXPECT_TRUE(report.menu->actions().contains(report.copyAction));
+
+        // Saved with the regional list separator.
+        const std::string file = std::string(k.name) + ".csv";
+        EXPECT_TRUE(k.save(QString::fromStdString(site.root() + "/" + file)));
+        const auto saved = site.site().journalLines(file);
+        ASSERT_EQ(saved.size(), std::size_t(total) + 1);
+        EXPECT_EQ(saved[0].rfind(ansi("Compañía de origen;"), 0), 0u) << saved[0];
+        dialog->close();
+        settle();
+    }
+    EXPECT_TRUE(dialogs.texts(ScriptedDialogs::Kind::Error).empty());
 }
 
 }  // namespace

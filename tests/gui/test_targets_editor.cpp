@@ -290,6 +290,84 @@ TEST_F(TargetsEditorTest, LeavingTheGridDropsANewRowNobodyTypedInto)
     EXPECT_TRUE(dialogs.events().empty());
 }
 
+TEST_F(TargetsEditorTest, EachNavigatorButtonHandsTheFocusToItsGrid)
+{
+    activate();
+    using B = Navigator::Button;
+    struct Case {
+        Navigator* navigator;
+        DataGrid* grid;
+        B button;
+    };
+    for (const Case& k : {Case{window->DBNavigator4, window->DBGridEh4, B::Insert},
+                          Case{window->DBNavigator3, window->DBGridEh3, B::Next},
+                          Case{window->DBNavigator3, window->DBGridEh3, B::First},
+                          Case{window->DBNavigator4, window->DBGridEh4, B::Last},
+                          Case{window->DBNavigator3, window->DBGridEh3, B::Insert},
+                          Case{window->DBNavigator1, window->DBGridEh1, B::Last}}) {
+        SCOPED_TRACE(int(k.button));
+        window->AdvGlowButton3->setFocus();
+        ASSERT_TRUE(k.navigator->button(k.button)->isEnabled());
+        press(k.navigator, k.button);
+        EXPECT_EQ(focusedAmong({window->DBGridEh1, window->DBGridEh3, window->DBGridEh4}), k.grid);
+        EXPECT_EQ(k.grid->currentIndex().row(), k.grid->rows().store().shownCurrent());
+        if (k.button == B::Insert) {
+            EXPECT_EQ(k.grid->currentIndex().column(), 0) << "the new row's first cell";
+        }
+    }
+
+    // What the user types after "+" of the prefixes lands in the new prefix row.
+    press(window->DBNavigator3, Navigator::Button::First);
+    press(window->DBNavigator4, Navigator::Button::Insert);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("1"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("NC"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    settle();
+    const int row = window->DBGridEh4->currentIndex().row();
+    EXPECT_EQ(shown(window->DBGridEh4, row, 0), QStringLiteral("1"));
+    EXPECT_EQ(shown(window->DBGridEh4, row, 1), QStringLiteral("NC"));
+    EXPECT_EQ(column(window->DBGridEh3, 3), (std::vector<QString>{QStringLiteral("ALC"), QStringLiteral("SNO")}));
+    EXPECT_TRUE(dialogs.events().empty()) << dialogs.events().front().text;
+}
+
+TEST_F(TargetsEditorTest, CellsTakeOnlyWhatTheirColumnHolds)
+{
+    struct Case {
+        DataGrid* grid;
+        int column;
+        const char* typed;
+        const char* kept;
+    };
+    for (const Case& k : {Case{window->DBGridEh3, 0, "1a2-3", "123"}, Case{window->DBGridEh3, 0, "-7", "-7"},
+                          Case{window->DBGridEh3, 3, "ABCD", "ABC"}, Case{window->DBGridEh4, 0, "4 5", "45"},
+                          Case{window->DBGridEh4, 1, "PQRST", "PQRS"}}) {
+        SCOPED_TRACE(k.typed);
+        type(k.grid, k.column, QString::fromUtf8(k.typed));
+        EXPECT_EQ(shown(k.grid, k.grid->currentIndex().row(), k.column), QString::fromUtf8(k.kept));
+    }
+    EXPECT_TRUE(dialogs.events().empty()) << dialogs.events().front().text;
+}
+
+TEST_F(TargetsEditorTest, SalirAsksBeforeDiscardingChanges)
+{
+    window->AdvGlowButton4Click();
+    EXPECT_TRUE(dialogs.texts(Kind::Question).empty()) << "nothing to lose, nothing asked";
+    EXPECT_FALSE(window->AdvPanel1->isVisible());
+
+    openEditor();
+    type(window->DBGridEh3, 1, QStringLiteral("Renombrado"));
+    dialogs.answer(false);
+    window->AdvGlowButton4Click();
+    EXPECT_EQ(dialogs.texts(Kind::Question), std::vector<std::string>{ansi("¿Descartar los cambios?")});
+    EXPECT_TRUE(window->AdvPanel1->isVisible());
+    EXPECT_EQ(shown(window->DBGridEh1, 0, 1), QStringLiteral("Renombrado"));
+
+    window->AdvGlowButton4Click();  // Yes
+    EXPECT_FALSE(window->AdvPanel1->isVisible());
+    EXPECT_EQ(shown(window->DBGridEh1, 0, 1), QStringLiteral("Almacén Central"));
+}
+
 // The application's font for a scope, as a user with larger letters would have it.
 class ScopedFont {
 public:

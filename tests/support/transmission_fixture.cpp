@@ -197,14 +197,23 @@ void TransmissionSite::setFormats(const std::string& shortDate, const std::strin
     writeRegistry();
 }
 
+void TransmissionSite::setListSeparator(const std::string& separator)
+{
+    listSeparator_ = separator;
+    writeRegistry();
+}
+
 void TransmissionSite::writeRegistry() const
 {
-    std::ofstream(root_ + "/kalvora.reg", std::ios::binary) << "Windows Registry Editor Version 5.00\r\n\r\n"
-                                                            << "[HKEY_LOCAL_MACHINE\\Software\\Quenti\\Kalvora2015]\r\n"
-                                                            << "\"Directorio\"=\"" << root_ << "\"\r\n\r\n"
-                                                            << "[HKEY_CURRENT_USER\\Control Panel\\International]\r\n"
-                                                            << "\"sShortDate\"=\"" << shortDate_ << "\"\r\n"
-                                                            << "\"sLongTime\"=\"" << longTime_ << "\"\r\n";
+    std::ofstream file(root_ + "/kalvora.reg", std::ios::binary);
+    file << "Windows Registry Editor Version 5.00\r\n\r\n"
+         << "[HKEY_LOCAL_MACHINE\\Software\\Quenti\\Kalvora2015]\r\n"
+         << "\"Directorio\"=\"" << root_ << "\"\r\n\r\n"
+         << "[HKEY_CURRENT_USER\\Control Panel\\International]\r\n"
+         << "\"sShortDate\"=\"" << shortDate_ << "\"\r\n"
+         << "\"sLongTime\"=\"" << longTime_ << "\"\r\n";
+    if (!listSeparator_.empty())
+        file << "\"sList\"=\"" << listSeparator_ << "\"\r\n";
 }
 
 std::string TransmissionSite::journal(const std::string& name) const

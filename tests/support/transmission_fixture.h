@@ -138,6 +138,8 @@ public:
     std::string addSource(const std::string& code);
 
     void setFormats(const std::string& shortDate, const std::string& longTime = "HH:mm:ss");
+    // The regional list separator (sList); none is written while it is "".
+    void setListSeparator(const std::string& separator);
 
     // The journal's bytes; "" when it does not exist.
     std::string journal(const std::string& name) const;
@@ -154,6 +156,7 @@ private:
     std::string root_;
     std::string shortDate_ = "yyyy/MM/dd";
     std::string longTime_ = "HH:mm:ss";
+    std::string listSeparator_;
     std::optional<std::string> previousRegistry_;
 };
 
