@@ -7,6 +7,7 @@
 #include "ui/qt/message_boxes.h"
 #include "ui/qt/spanish.h"
 #include "ui/qt/text.h"
+#include "ui/qt/user_guide.h"
 
 #include <QApplication>
 
@@ -37,6 +38,7 @@ int main(int argc, char* argv[])
     kalvora::MessageBoxes dialogs(title);
     kalvora::Componentes componentes;
     kalvora::Tfprincipalconta window(componentes, dialogs, std::move(arguments));
+    kalvora::openUserGuideOnF1(window);
     window.show();
     return QApplication::exec();
 }
