@@ -4,8 +4,9 @@
 # files that windeployqt put in DIR/qt-deploy when the build found a Qt for Windows, the
 # user's guide and its pictures, and the licence.
 #   scripts/package-windows.sh [DIR]           (default: build-windows) build the package
-#   scripts/package-windows.sh --check [DIR]   then build a newer one and check both under
-#                                              Wine (scripts/check_msi.sh; ./test.sh --windows)
+#   scripts/package-windows.sh --check [DIR]   then build a newer one (DIR/next) and check
+#                                              both under Wine (scripts/check_msi.sh;
+#                                              ./test.sh --windows)
 set -euo pipefail
 shopt -s inherit_errexit
 cd "$(dirname "$0")/.."
@@ -30,44 +31,44 @@ guid() {
     echo "${h:0:8}-${h:8:4}-${h:12:4}-${h:16:4}-${h:20:12}"
 }
 
-# msi DIR: stages the files and builds the package; prints its path.
+# msi PROGRAMS VERSION WORK: stages the programs of the folder PROGRAMS and the rest in
+# WORK, and builds the package of that version in $dir/packages; prints its path.
 msi() {
-    local build=$1 version stage out id name relative components=()
-    version=$(version_of "$build")
-    stage=$build/msi/root
-    rm -rf "$build/msi"
-    mkdir -p "$stage/images" "$build/packages"
+    local build=$1 version=$2 work=$3 stage out relative components=()
+    stage=$work/root
+    rm -rf "$work"
+    mkdir -p "$stage/images" "$dir/packages"
     cp "$build/kalvora-envio-batch.exe" "$stage/"
     cp docs/guia.html "$stage/"
     cp docs/images/*.png "$stage/images/"
     cp packaging/debian/copyright "$stage/LICENCIA.txt"
-    echo '<Include>' >"$build/msi/window-shortcut.wxi"
+    echo '<Include>' >"$work/window-shortcut.wxi"
     if [ -f "$build/kalvora-envio.exe" ]; then
         cp "$build/kalvora-envio.exe" "$stage/"
-        if [ -d "$build/qt-deploy" ]; then
-            cp -r "$build/qt-deploy/." "$stage/"
+        if [ -d "$dir/qt-deploy" ]; then
+            cp -r "$dir/qt-deploy/." "$stage/"
         fi
         echo '<Shortcut Id="WindowShortcut" Name="Envío de información" Target="[INSTALLDIR]kalvora-envio.exe"
-                   WorkingDirectory="INSTALLDIR"/>' >>"$build/msi/window-shortcut.wxi"
+                   WorkingDirectory="INSTALLDIR"/>' >>"$work/window-shortcut.wxi"
     fi
-    echo '</Include>' >>"$build/msi/window-shortcut.wxi"
+    echo '</Include>' >>"$work/window-shortcut.wxi"
 
     # One component per file, each file its component's key path, in a tree of directories.
     {
         echo '<Include>'
         write_folder "$stage" ""
         echo '</Include>'
-    } >"$build/msi/files.wxi"
+    } >"$work/files.wxi"
     while IFS= read -r relative; do
         components+=("    <ComponentRef Id=\"$(component_id "$relative")\"/>")
     done < <(cd "$stage" && find . -type f | sed 's|^\./||' | sort)
-    printf '<Include>\n%s\n</Include>\n' "$(printf '%s\n' "${components[@]}")" >"$build/msi/file-refs.wxi"
+    printf '<Include>\n%s\n</Include>\n' "$(printf '%s\n' "${components[@]}")" >"$work/file-refs.wxi"
 
-    out=$build/packages/kalvora-envio-$version-x64.msi
+    out=$dir/packages/kalvora-envio-$version-x64.msi
     rm -f "$out"
     # wixl takes the sources' paths relative to where it runs.
     local wxs=$PWD/packaging/windows/kalvora-envio.wxs includes target
-    includes=$(realpath "$build/msi")
+    includes=$(realpath "$work")
     target=$(realpath -m "$out")
     (cd "$stage" && wixl -a x64 -I "$includes" -D "Version=$version" -o "$target" "$wxs") >&2
     echo "$out"
@@ -94,16 +95,30 @@ write_folder() {
 }
 
 say "Building the Windows installer from $dir"
-package=$(msi "$dir")
+version=$(version_of "$dir")
+package=$(msi "$dir" "$version" "$dir/msi")
 echo "Built: $package"
 $check || exit 0
 
-# The upgrade needs a newer build: the same sources, a higher version number.
-next_version="$(version_of "$dir").1"
-next=$dir/next
-build_targets "$next" "--no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DKALVORA_VERSION=$next_version \
-    -DKALVORA_WINDOW_PROGRAM=OFF -DKALVORA_TOOLS=OFF -DKALVORA_BENCHMARKS=OFF -DKALVORA_TESTS=OFF -DKALVORA_FUZZ_REPLAYS=OFF" \
-    kalvora-envio-batch
-newer=$(msi "$next")
+# The upgrade needs a newer build: the same tree with a higher version number, which only
+# the programs' own sources take; the tree gets its own version back afterwards.
+next_version=$version.1
+programs=(kalvora-envio-batch)
+[ -f "$dir/kalvora-envio.exe" ] && programs+=(kalvora-envio)
+build_version() {
+    cmake -S . -B "$dir" -DKALVORA_VERSION="$1" >/dev/null
+    cmake --build "$dir" -j"$(nproc)" --target "${programs[@]}" >/dev/null
+}
+say "Building version $next_version for the upgrade"
+trap 'build_version "$version"' EXIT
+build_version "$next_version"
+rm -rf "$dir/next"
+mkdir -p "$dir/next"
+for program in "${programs[@]}"; do
+    cp "$dir/$program.exe" "$dir/next/"
+done
+build_version "$version"
+trap - EXIT
+newer=$(msi "$dir/next" "$next_version" "$dir/msi-next")
 echo "Built: $newer"
 scripts/check_msi.sh "$package" "$newer" "$dir"
