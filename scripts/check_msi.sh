@@ -43,7 +43,9 @@ wineboot --init >/dev/null 2>&1
 wineserver --wait
 program_files="$WINEPREFIX/drive_c/Program Files"
 installed="$program_files/Kalvora/Envio"
-menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Kalvora Envío"
+# The machine's Start menu, or (as Wine has it) the installing user's.
+menus=("$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Kalvora Envío"
+       "$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Kalvora Envío")
 suite_key='HKLM\Software\Quenti\Kalvora2015'
 
 # What is not the package's: the suite's key, and a neighbour in the vendor's folder.
@@ -65,7 +67,8 @@ expect_installed() {
         [ -f "$installed/$file" ] || fail "$step: $file is not installed"
     done
     [ "$(installed_version)" = "kalvora-envio-batch $version" ] || fail "$step: --version says $(installed_version)"
-    compgen -G "$menu/*.lnk" >/dev/null || fail "$step: no Start-menu entry in $menu"
+    compgen -G "${menus[0]}/*.lnk" >/dev/null || compgen -G "${menus[1]}/*.lnk" >/dev/null ||
+        fail "$step: no Start-menu entry in ${menus[*]}"
     [ "$(arp)" = 1 ] || fail "$step: $(arp) entries in Programs and Features"
     others_kept "$step"
 }
@@ -102,7 +105,7 @@ expect_installed "upgraded" "$(version_of_msi "$newer")"
 echo "Uninstalling"
 wine msiexec /x "$newer" /qn || fail "the uninstallation failed (status $?)"
 [ ! -e "$installed" ] || fail "uninstalled: $installed is still there: $(cd "$installed" && find . | head)"
-[ ! -e "$menu" ] || fail "uninstalled: the Start-menu folder is still there"
+[ ! -e "${menus[0]}" ] && [ ! -e "${menus[1]}" ] || fail "uninstalled: the Start-menu folder is still there"
 [ "$(arp)" = 0 ] || fail "uninstalled: still in Programs and Features"
 ! wine reg query 'HKCU\Software\Kalvora\Envio' >/dev/null 2>&1 || fail "uninstalled: HKCU\\Software\\Kalvora\\Envio is left"
 others_kept "uninstalled"
