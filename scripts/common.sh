@@ -2,7 +2,7 @@
 
 PACKAGES=(cmake g++ make qt6-base-dev qt6-translations-l10n libgtest-dev
           firebird3.0-server firebird3.0-server-core firebird3.0-utils libfbclient2 firebird-dev
-          xvfb xauth)
+          xvfb xauth libxml2-utils)
 
 say() { printf '\n==> %s\n' "$*"; }
 

@@ -11,14 +11,13 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #ifdef _WIN32
 #include <windows.h>
 
 #include <shellapi.h>
-#else
-#include <unistd.h>
+
+#include <iterator>
 #endif
 
 namespace kalvora {
@@ -31,12 +30,6 @@ using test::Finished;
 Finished batch(const std::vector<std::string>& arguments, const test::EnvironmentChanges& environment = {})
 {
     return test::runProgram(builtProgram("kalvora-envio-batch"), arguments, environment);
-}
-
-std::string readFile(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::string fromUtf16File(const std::string& bytes)
@@ -145,6 +138,12 @@ TEST(ScheduleCommandLine, OnLinuxTheWindowsStoreAndSchedulerAreRefusedInSpanish)
 }
 
 #else
+
+std::string readFile(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 // A destination company of this test process alone, for the task's and credential's names.
 std::string testCompany() { return "T" + std::to_string(GetCurrentProcessId()); }
