@@ -7,7 +7,8 @@
 #                         UndefinedBehaviorSanitizer in build-sanitize/
 #   ./test.sh --fuzz      each libFuzzer target of fuzz/ (clang, build-fuzz/) for a while
 #   ./test.sh --windows   the core, the batch program and the tests that need no database,
-#                         cross-built for Windows (MinGW-w64, build-windows/), run under Wine
+#                         cross-built for Windows (MinGW-w64, build-windows/), run under Wine;
+#                         then the MSI installer built and checked (scripts/package-windows.sh)
 #   ./test.sh --format    the sources against .clang-format (scripts/format.sh --check)
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -47,8 +48,8 @@ case "${1:-}" in
     use_wine build-windows
     check_batch_under_wine build-windows
     say "Running the tests under Wine"
-    cd build-windows
-    ctest --output-on-failure -j"$(nproc)"
+    (cd build-windows && ctest --output-on-failure -j"$(nproc)")
+    scripts/package-windows.sh --check build-windows
     ;;
 --format)
     PACKAGES=(clang-format-14 git)

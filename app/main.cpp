@@ -10,6 +10,7 @@
 #include "ui/qt/message_boxes.h"
 #include "ui/qt/spanish.h"
 #include "ui/qt/text.h"
+#include "ui/qt/user_guide.h"
 
 #include <QApplication>
 
@@ -73,6 +74,7 @@ int main(int argc, char* argv[])
     kalvora::MessageBoxes dialogs(title);
     kalvora::Componentes componentes;
     kalvora::Tfprincipalconta window(componentes, dialogs, std::move(arguments));
+    kalvora::openUserGuideOnF1(window);
     window.show();
     // A request that came before the windows were there found nothing to close.
     if (kalvora::stopRequested())

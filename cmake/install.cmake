@@ -1,5 +1,6 @@
-# Installation and the Debian package: the two programs, their manual pages, the window's
-# menu entry and icon, the example registry file and the units of the scheduled run.
+# Installation and the Debian package: the two programs, their manual pages in English and
+# Spanish, the user's guide, the window's menu entry and icon, the example registry file
+# and the units of the scheduled run.
 # Included at the end of the top-level CMakeLists.txt, once the programs are defined.
 include(GNUInstallDirs)
 
@@ -11,10 +12,14 @@ set(KALVORA_PACKAGE_MAINTAINER "kalvora-envio maintainers <maintainers@kalvora-e
 # tools are not part of an installation.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
+# The version the programs answer with and the packages carry; a test of an upgrade builds
+# the same sources with a higher one.
+set(KALVORA_VERSION ${PROJECT_VERSION} CACHE STRING "Version of the programs and packages")
+
 set(installed_programs)
 foreach(program kalvora-envio kalvora-envio-batch)
   if(TARGET ${program})
-    target_compile_definitions(${program} PRIVATE KALVORA_VERSION="${PROJECT_VERSION}")
+    target_compile_definitions(${program} PRIVATE KALVORA_VERSION="${KALVORA_VERSION}")
     install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     list(APPEND installed_programs ${program})
   endif()
@@ -27,6 +32,7 @@ endif()
 
 # Manual pages, compressed without name or time stamp so that the package is reproducible.
 set(manual_pages)
+set(manual_pages_es)
 foreach(program ${installed_programs})
   set(page ${PROJECT_BINARY_DIR}/packaging/${program}.1)
   add_custom_command(OUTPUT ${page}.gz
@@ -34,6 +40,13 @@ foreach(program ${installed_programs})
     COMMAND gzip -9nf ${page}
     DEPENDS ${KALVORA_PACKAGING_DIR}/${program}.1 VERBATIM)
   list(APPEND manual_pages ${page}.gz)
+  # The same page in Spanish, /usr/share/man/es/man1.
+  set(page_es ${PROJECT_BINARY_DIR}/packaging/es/${program}.1)
+  add_custom_command(OUTPUT ${page_es}.gz
+    COMMAND ${CMAKE_COMMAND} -E copy ${KALVORA_PACKAGING_DIR}/es/${program}.1 ${page_es}
+    COMMAND gzip -9nf ${page_es}
+    DEPENDS ${KALVORA_PACKAGING_DIR}/es/${program}.1 VERBATIM)
+  list(APPEND manual_pages_es ${page_es}.gz)
 endforeach()
 set(changelog ${PROJECT_BINARY_DIR}/packaging/changelog)
 add_custom_command(OUTPUT ${changelog}.gz
@@ -41,13 +54,18 @@ add_custom_command(OUTPUT ${changelog}.gz
   COMMAND gzip -9nf ${changelog}
   DEPENDS ${KALVORA_PACKAGING_DIR}/debian/changelog VERBATIM)
 # Everything an installation takes; scripts/package.sh builds this target alone.
-add_custom_target(kalvora-installation ALL DEPENDS ${manual_pages} ${changelog}.gz)
+add_custom_target(kalvora-installation ALL DEPENDS ${manual_pages} ${manual_pages_es} ${changelog}.gz)
 if(installed_programs)
   add_dependencies(kalvora-installation ${installed_programs})
 endif()
 install(FILES ${manual_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${KALVORA_PACKAGING_DIR}/debian/copyright ${changelog}.gz
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kalvora-envio)
+install(FILES ${manual_pages_es} DESTINATION ${CMAKE_INSTALL_MANDIR}/es/man1)
+# The user's guide, where the window's F1 looks for it (user_guide.cpp).
+install(FILES ${PROJECT_SOURCE_DIR}/docs/guia.html DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kalvora-envio)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/images/ DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kalvora-envio/images
+        FILES_MATCHING PATTERN "*.png")
 
 if(TARGET kalvora-envio)
   install(FILES ${KALVORA_PACKAGING_DIR}/kalvora-envio.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -82,7 +100,7 @@ endif()
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kalvora-envio)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VERSION ${KALVORA_VERSION})
 set(CPACK_PACKAGE_CONTACT "${KALVORA_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "sends accounting data between Kalvora company databases")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION [=[

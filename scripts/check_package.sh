@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # check_package.sh DEB: unpacks the Debian package into a scratch root and checks that it
 # is whole: the files are where the desktop entry and the units say, the programs from
-# there answer --version (the window without a display) and --help, the manual page names
-# every option of --help, and systemd-analyze accepts the units where systemd is present.
+# there answer --version (the window without a display) and --help, the manual pages in
+# English and Spanish name every option of --help, the user's guide and its pictures are
+# where the window looks, and systemd-analyze accepts the units where systemd is present.
 set -euo pipefail
 deb=$(realpath "$1")
 root=$(mktemp -d)
@@ -82,6 +83,39 @@ page=$(zcat "$root/usr/share/man/man1/kalvora-envio-batch.1.gz" | sed 's/\\-/-/g
 for option in $(grep -oE '^ +(-[a-z], )?--[a-z-]+' <<<"$help" | grep -oE -- '--[a-z-]+'); do
     grep -qe "$option" <<<"$page" || fail "the manual page of kalvora-envio-batch lacks $option"
 done
+
+# The Spanish pages beside the English ones, with the same options; both name the preview
+# and the verification.
+for program in kalvora-envio kalvora-envio-batch; do
+    spanish=/usr/share/man/es/man1/$program.1.gz
+    exists "$spanish" "the Spanish manual pages"
+    [ -e "$root$spanish" ] || continue
+    text=$(zcat "$root$spanish" | sed 's/\\-/-/g')
+    for word in "vista previa" "verificación"; do
+        grep -qi "$word" <<<"$text" || fail "$spanish does not name the $word"
+    done
+    if command -v man >/dev/null; then
+        ! man --warnings -E UTF-8 -l "$root$spanish" 2>&1 >/dev/null | grep . || fail "man warns about $spanish"
+    fi
+done
+page_es=$(zcat "$root/usr/share/man/es/man1/kalvora-envio-batch.1.gz" | sed 's/\\-/-/g')
+for option in $(grep -oE '^ +(-[a-z], )?--[a-z-]+' <<<"$help" | grep -oE -- '--[a-z-]+'); do
+    grep -qe "$option" <<<"$page_es" || fail "the Spanish manual page of kalvora-envio-batch lacks $option"
+done
+
+# The user's guide, where the window's F1 opens it, with every picture it shows.
+guide=/usr/share/doc/kalvora-envio/guia.html
+exists "$guide" "the window's F1"
+if [ -f "$root$guide" ]; then
+    grep -q '<html lang="es">' "$root$guide" || fail "the guide is not in Spanish"
+    for picture in $(grep -oE 'src="[^"]+"' "$root$guide" | sed 's/^src="//; s/"$//'); do
+        exists "${guide%/*}/$picture" "the guide"
+    done
+    # The guide is kept well-formed, so that a tag left open shows here.
+    if command -v xmllint >/dev/null; then
+        xmllint --noout "$root$guide" || fail "xmllint finds the guide ill-formed"
+    fi
+fi
 
 if command -v systemd-analyze >/dev/null && [ -d /lib/systemd/system ]; then
     # The units are checked against the system's own targets, with the program of the root.

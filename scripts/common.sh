@@ -2,7 +2,7 @@
 
 PACKAGES=(cmake g++ make qt6-base-dev qt6-translations-l10n libgtest-dev
           firebird3.0-server firebird3.0-server-core firebird3.0-utils libfbclient2 firebird-dev
-          xvfb xauth)
+          xvfb xauth libxml2-utils)
 
 say() { printf '\n==> %s\n' "$*"; }
 
@@ -59,9 +59,11 @@ start_firebird_server() {
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 # The Windows build: MinGW-w64 for the programs, GoogleTest's sources and Firebird's headers
-# from Debian, Wine to run the result.
-WINDOWS_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine googletest firebird-dev)
-WINDOWS_TARGETS=(kalvora-envio-batch database_free_tests fuzz_servers_replay fuzz_registry_file_replay
+# from Debian, Wine to run the result; wixl and msitools build and read the installer,
+# xmllint checks the scheduled task's file.
+WINDOWS_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine googletest firebird-dev
+                  wixl msitools libxml2-utils)
+WINDOWS_TARGETS=(kalvora-envio-batch database_free_tests schtasks_stand_in fuzz_servers_replay fuzz_registry_file_replay
                  fuzz_error_messages_replay fuzz_scrambler_replay)
 FUZZ_TARGETS=(fuzz_servers fuzz_registry_file fuzz_error_messages fuzz_scrambler fuzz_statements fuzz_selection fuzz_lifting)
 

@@ -2,6 +2,7 @@
 #include "app/batch/batch_steps.h"
 #include "app/batch/command_line.h"
 #include "app/batch/process_text.h"
+#include "app/batch/schedule_command.h"
 #include "base/text.h"
 #include "ctrlaccesoconta/error_messages.h"
 #include "data/date_text.h"
@@ -119,14 +120,18 @@ int main(int argc, char* argv[])
     const ScopedWireEncryption wire(unencryptedWireAllowed);
     BatchOptions options;
     try {
-        options = parseCommandLine(commandLineArguments(argc, argv), environmentText("KALVORA_PASSWORD"));
+        const std::vector<std::string> arguments = commandLineArguments(argc, argv);
+        if (const auto request = parseScheduleCommandLine(arguments))
+            return runScheduleRequest(*request, environmentText("KALVORA_PASSWORD"));
+        options = parseCommandLine(arguments, environmentText("KALVORA_PASSWORD"));
+        takeStoredPassword(options.arguments);
     } catch (const UsageError& e) {
         std::cerr << "kalvora-envio-batch: " << toUtf8(e.what()) << "\n"
                   << "Use --help para ver la forma de uso.\n";
         return kExitUsage;
     }
     if (options.help) {
-        std::cout << toUtf8(usage());
+        std::cout << toUtf8(usage() + scheduleUsage());
         return kExitAllSent;
     }
     if (options.version) {
