@@ -29,12 +29,11 @@ class BatchDialogs : public Dialogs {
 public:
     BatchDialogs(Dialogs& boxes, std::ostream& out) : boxes_(boxes), out_(out) {}
 
-    void message(const std::string& text) override
+    void message(const std::string& text) override { boxes_.message(text); }
+    // The totals and the report's path follow the summary line.
+    void concluded(const std::string& text, const std::string&, const std::string&) override
     {
-        if (text == ansi("Proceso de envio de información concluído."))
-            out_ << toUtf8(text) << '\n';
-        else
-            boxes_.message(text);
+        out_ << toUtf8(text) << '\n';
     }
     void error(const std::string& text) override { boxes_.error(text); }
     bool ask(const std::string& text) override { return boxes_.ask(text); }
@@ -134,6 +133,9 @@ int main(int argc, char* argv[])
     }
     if (outcome.verification)
         return reportVerification(*outcome.verification, dialogs);
-    std::cout << toUtf8(summaryLine(outcome.summary)) << std::endl;
+    std::cout << toUtf8(summaryLine(outcome.summary)) << '\n';
+    if (!outcome.summary.reportPath.empty())
+        std::cout << "Informe: " << toUtf8(outcome.summary.reportPath) << '\n';
+    std::cout.flush();
     return outcome.summary.failed > 0 ? kExitSomeFailed : kExitAllSent;
 }
