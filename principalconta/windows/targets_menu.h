@@ -1,7 +1,7 @@
 #pragma once
 // The context menu of the targets grid: "Vista previa…" and "Verificar…", offered once
 // "Conectar" has loaded the targets. Each reads with the window's range and company and
-// shows its report in a dialog of its own.
+// shows its report in a dialog of its own. "Informes de envío…" lists the past runs.
 #include <QObject>
 #include <QPointer>
 
@@ -39,11 +39,13 @@ public:
     QMenu* menu;
     QAction* previewAction;
     QAction* verifyAction;
+    QAction* runReportsAction;
 
     // The actions as the menu would offer them now.
     void update();
     void previewClick();
     void verifyClick();
+    void runReportsClick();
     // The report dialog last opened, while it is open.
     QDialog* report() const { return report_; }
 
