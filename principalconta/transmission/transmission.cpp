@@ -143,7 +143,7 @@ std::string stopReason(const RememberingDialogs& dialogs)
 
 std::string closingDetails(const TransmissionSummary& summary, const std::string& directory)
 {
-    std::string details = "Enviadas " + std::to_string(summary.transmitted) + ", con error " +
+    std::string details = "Enviadas " + std::to_string(summary.transmitted - summary.skipped) + ", con error " +
                           std::to_string(summary.failed) + ", omitidas por la fecha de bloqueo " +
                           std::to_string(summary.skipped) + ".\n";
     if (summary.reportPath.empty())
@@ -236,10 +236,12 @@ public:
         if (!run.entryFailed) {
             sent_.add(entry.field("AUDI_ID").asInteger());
             ++summary_.transmitted;
-            report_.entrySent();
+            // Flagged sent, but reported apart from the entries that changed the destination.
             if (run.entryLockKept != RunContext::LockKept::None) {
                 ++summary_.skipped;
                 report_.entrySkipped({item, entry.field("AUDI_FECHA").asText(), {}, lockKeptReason(run)});
+            } else {
+                report_.entrySent();
             }
             return true;
         }

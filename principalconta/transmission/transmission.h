@@ -8,7 +8,7 @@ namespace kalvora {
 class Componentes;
 struct TransmissionSummary {
     bool concluded = false;  // false when the guard refused to start
-    int transmitted = 0;     // entries flagged sent
+    int transmitted = 0;     // entries flagged sent, the skipped ones included
     int failed = 0;          // entries left pending after an apply error
     int targets = 0;         // targets visited
     int skipped = 0;         // entries whose voucher the lock date kept as it is
