@@ -42,6 +42,12 @@ if [ "$status" -ne 1 ] || ! grep -qxF "$expected" "$demo/salida.txt"; then
     exit 1
 fi
 say "The demo ran as expected: exit status 1, because one entry fails on purpose (see $demo/ERRORES.TXT)"
+report=$(sed -n 's/^Informe: //p' "$demo/salida.txt")
+if [ ! -f "$report" ]; then
+    echo "The transmission left no report" >&2
+    exit 1
+fi
+say "The run's report, with the failed entry and its reason: $report"
 
 previewed=$(sed -n 's/^Total: \([0-9]*\) entradas.*/\1/p' "$demo/vista_previa.txt")
 sent=$(grep -c '' "$demo/ENVIO.TXT")

@@ -14,6 +14,13 @@ public:
     // Confirmation box with Yes and No; true for Yes.
     virtual bool ask(const std::string& text) = 0;
     virtual void beep() = 0;
+    // The closing box of a run: text, with details below it, and the run's report ("" when
+    // none), which a window offers to open. Elsewhere a plain box of both texts.
+    virtual void concluded(const std::string& text, const std::string& details, const std::string& reportPath)
+    {
+        static_cast<void>(reportPath);
+        message(details.empty() ? text : text + "\n\n" + details);
+    }
 };
 
 }  // namespace kalvora

@@ -16,6 +16,12 @@ bool ScriptedDialogs::ask(const std::string& text)
     return yes;
 }
 
+void ScriptedDialogs::concluded(const std::string& text, const std::string& details, const std::string& reportPath)
+{
+    events_.push_back({Kind::Message, text});
+    conclusions_.push_back({details, reportPath});
+}
+
 void ScriptedDialogs::beep() { events_.push_back({Kind::Beep, {}}); }
 
 std::vector<std::string> ScriptedDialogs::texts(Kind kind) const

@@ -37,12 +37,11 @@ public:
     {
     }
 
-    void message(const std::string& text) override
+    void message(const std::string& text) override { boxes_.message(text); }
+    // The totals and the report's path follow the summary line.
+    void concluded(const std::string& text, const std::string&, const std::string&) override
     {
-        if (text == ansi("Proceso de envio de información concluído."))
-            out_ << toUtf8(text) << '\n';
-        else
-            boxes_.message(text);
+        out_ << toUtf8(text) << '\n';
     }
     void error(const std::string& text) override { boxes_.error(text); }
     // The question after a source that could not be reached has an answer of its own.
@@ -147,7 +146,10 @@ int main(int argc, char* argv[])
 
     const Outcome outcome = transmit(options, dialogs, progress);
     if (outcome.summary.interrupted) {
-        std::cout << toUtf8(interruptedLine(outcome.summary)) << std::endl;
+        std::cout << toUtf8(interruptedLine(outcome.summary)) << '\n';
+        if (!outcome.summary.reportPath.empty())
+            std::cout << "Informe: " << toUtf8(outcome.summary.reportPath) << '\n';
+        std::cout.flush();
         return kExitStopped;
     }
     if (!outcome.completed)
@@ -162,6 +164,8 @@ int main(int argc, char* argv[])
         return reportVerification(*outcome.verification, dialogs);
     std::cout << toUtf8(summaryLine(outcome.summary)) << '\n';
     print(unreachableLines(outcome.summary.unreachable));
+    if (!outcome.summary.reportPath.empty())
+        std::cout << "Informe: " << toUtf8(outcome.summary.reportPath) << '\n';
     std::cout.flush();
     if (!outcome.summary.unreachable.empty())
         return kExitStopped;

@@ -18,6 +18,9 @@ struct RunContext {
     std::string fecha_bloqueo{};
     // Cleared before each entry; set when the destination refuses its writes.
     bool entryFailed = false;
+    // Cleared before each entry; says where the lock date kept the entry's voucher as it is.
+    enum class LockKept { None, InSource, InDestination };
+    LockKept entryLockKept = LockKept::None;
     // The picture voucher dates are written in during this run.
     std::string shortDate = regionalFormats().shortDate;
     // The targets whose source could not be opened or read, in order, with the reason.

@@ -8,11 +8,13 @@
 #include "principalconta/transmission/journals.h"
 #include "principalconta/transmission/master_data_replication.h"
 #include "principalconta/transmission/run_guard.h"
+#include "principalconta/transmission/run_report.h"
 #include "principalconta/transmission/run_steps.h"
 #include "principalconta/transmission/sent_flags_check.h"
 #include "principalconta/transmission/stop_request.h"
 #include "principalconta/transmission/target_walk.h"
 #include "principalconta/transmission/voucher_replication.h"
+#include "settings/installation.h"
 
 #include <cstdint>
 #include <utility>
@@ -56,6 +58,101 @@ std::string failureText(const Query& entry)
     if (entry.field("TIDO_COD").asInteger() == schema::kTidoComprobante)
         text += entry.field("AUDI_TICO").asText() + " ";
     return text + entry.field("AUDI_COD").asText();
+}
+
+// "Comprobante NCO NV000016", "Borrado del comprobante NCO NV000016", "Cuenta 110505".
+std::string entryItem(const Query& entry)
+{
+    const std::string codigo = entry.field("AUDI_COD").asText();
+    switch (entry.field("TIDO_COD").asInteger()) {
+    case schema::kTidoComprobante:
+        return (entry.field("AUDI_OPER").asText() == schema::kOperBorrado ? "Borrado del comprobante "
+                                                                          : "Comprobante ") +
+               entry.field("AUDI_TICO").asText() + " " + codigo;
+    case schema::kTidoCuenta:
+        return "Cuenta " + codigo;
+    default:
+        return "Tercero " + codigo;
+    }
+}
+
+// The destination's refusal of the entry being sent, as the engine wrote it, for the report;
+// the hooks it wraps still answer it.
+class RefusalCapture {
+public:
+    explicit RefusalCapture(RowStore& store) : store_(store), update_(store.onUpdateError), post_(store.onPostError)
+    {
+        store.onUpdateError = [this](const UpdateError& e, UpdateResponse& response) {
+            text = e.message;
+            if (update_)
+                update_(e, response);
+        };
+        store.onPostError = [this](RowStore& rows, const std::string& message, DataAction& action) {
+            text = message;
+            if (post_)
+                post_(rows, message, action);
+        };
+    }
+    ~RefusalCapture()
+    {
+        store_.onUpdateError = update_;
+        store_.onPostError = post_;
+    }
+    RefusalCapture(const RefusalCapture&) = delete;
+    RefusalCapture& operator=(const RefusalCapture&) = delete;
+
+    std::string text;
+
+private:
+    RowStore& store_;
+    UpdateErrorHook update_;
+    DataErrorHook post_;
+};
+
+// Remembers the last plain box, which says why a run ends with SilentAbort.
+class RememberingDialogs : public Dialogs {
+public:
+    explicit RememberingDialogs(Dialogs& boxes) : boxes_(boxes) {}
+    void message(const std::string& text) override
+    {
+        last = text;
+        boxes_.message(text);
+    }
+    void error(const std::string& text) override
+    {
+        last = text;
+        boxes_.error(text);
+    }
+    bool ask(const std::string& text) override { return boxes_.ask(text); }
+    void beep() override { boxes_.beep(); }
+
+    std::string last;
+
+private:
+    Dialogs& boxes_;
+};
+
+std::string stopReason(const RememberingDialogs& dialogs)
+{
+    try {
+        throw;
+    } catch (const SilentAbort&) {
+        return dialogs.last;
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return {};
+    }
+}
+
+std::string closingDetails(const TransmissionSummary& summary, const std::string& directory)
+{
+    std::string details = "Enviadas " + std::to_string(summary.transmitted - summary.skipped) + ", con error " +
+                          std::to_string(summary.failed) + ", omitidas por la fecha de bloqueo " +
+                          std::to_string(summary.skipped) + ".\n";
+    if (summary.reportPath.empty())
+        return details + "No se pudo escribir el informe en " + reportsFolder(directory) + ".";
+    return details + "Informe: " + summary.reportPath;
 }
 
 // The flags stay in Trcia until the target is left, so sending them in groups before that
@@ -130,14 +227,16 @@ void commitSentFlags(RunContext& run, const std::vector<std::int64_t>& flagged)
 // when the target is left.
 class TransmitHandler : public EntryHandler {
 public:
-    TransmitHandler(Componentes& c, Progress& progress, TransmissionSummary& summary)
-        : sent_(c.QCopia, c.headersAhead), progress_(progress), summary_(summary)
+    TransmitHandler(Componentes& c, Progress& progress, TransmissionSummary& summary, RunReport& report)
+        : sent_(c.QCopia, c.headersAhead), progress_(progress), summary_(summary), report_(report), refusal_(c.CDestino)
     {
     }
 
     void startTarget(RunContext& run) override
     {
         flagged_.clear();
+        report_.startSource(run.c.Creplicac.field("RPCO_COD").asText() + " " +
+                            run.c.Creplicac.field("RPCO_NOMBRE").asText());
         sent_.startTarget(auditoriaHasUpdateTrigger(run.c.QCopia));
     }
 
@@ -150,24 +249,41 @@ public:
         archivo_auditoria(run.dialogs, entry.field("AUDI_ID").asText(), entry.field("TIDO_COD").asText(),
                           entry.field("AUDI_COD").asText());
         run.entryFailed = false;
+        run.entryLockKept = RunContext::LockKept::None;
+        refusal_.text.clear();
+        const std::string item = entryItem(entry);
+        report_.entryTaken(item);
         progress_.step();
         dispatch(run);
         if (!run.entryFailed) {
             sent_.add(entry.field("AUDI_ID").asInteger());
             flagged_.push_back(entry.field("AUDI_ID").asInteger());
             ++summary_.transmitted;
+            // Flagged sent, but reported apart from the entries that changed the destination.
+            if (run.entryLockKept != RunContext::LockKept::None) {
+                ++summary_.skipped;
+                report_.entrySkipped({item, entry.field("AUDI_FECHA").asText(), {}, lockKeptReason(run)});
+            } else {
+                report_.entrySent();
+            }
             return true;
         }
         ++summary_.failed;
+        report_.entryFailed({item, entry.field("AUDI_FECHA").asText(), refusal_.text,
+                             ansi("El destino no aceptó la entrada y no dio el motivo.")});
         const std::string text = failureText(entry);
         archivo_errores(run.dialogs, c.usuario_replica, text);
-        return run.dialogs.ask(text + ". Continuar?");
+        if (run.dialogs.ask(text + ". Continuar?"))
+            return true;
+        report_.targetCut();
+        return false;
     }
 
     void finishTarget(RunContext& run) override
     {
         sent_.send();
         commitSentFlags(run, flagged_);
+        report_.finishSource();
     }
 
     // A run that stops keeps the flags of the entries it finished, as it did when each was
@@ -181,10 +297,21 @@ public:
     }
 
 private:
+    static std::string lockKeptReason(const RunContext& run)
+    {
+        return run.entryLockKept == RunContext::LockKept::InSource
+                   ? ansi("El comprobante es anterior a la fecha de bloqueo del destino (") + run.fecha_bloqueo +
+                         ansi("): no se envía.")
+                   : ansi("La copia del destino es anterior a la fecha de bloqueo (") + run.fecha_bloqueo +
+                         ansi("): se dejó como estaba.");
+    }
+
     SentFlags sent_;
     std::vector<std::int64_t> flagged_;  // this target's, to be read back if their commit fails
     Progress& progress_;
     TransmissionSummary& summary_;
+    RunReport& report_;
+    RefusalCapture refusal_;
 };
 
 }  // namespace
@@ -195,6 +322,7 @@ TransmissionSummary SpeedButton1Click(Componentes& c, Dialogs& dialogs, Progress
     TransmissionSummary summary;
     if (!mayStart(dialogs, companiaDestino, desde, hasta) || !journalsReady(dialogs))
         return summary;
+    std::string directory;
     {
         // Shown first, so that an error on the way stops the run with the panel where it arose.
         progress.show();
@@ -207,27 +335,40 @@ TransmissionSummary SpeedButton1Click(Componentes& c, Dialogs& dialogs, Progress
         }
         const HeldReads reads(c.DBEnvio);
 
-        RunContext run{c, dialogs};
-        readRunSettings(run);
-        TransmitHandler handler(c, progress, summary);
+        RememberingDialogs remembering(dialogs);
+        RunContext run{c, remembering};
+        directory = diraplicacion(dialogs);
+        RunReport report(directory, c.usuario_sesion, companiaDestino, desde, hasta);
+        summary.reportPath = report.path();
+        TransmitHandler handler(c, progress, summary, report);
         try {
+            readRunSettings(run);
+            report.replicationUser(c.usuario_replica);
             summary.targets = walkTargets(run, progress, ansi("Transmitiendo información de "), desde, hasta, handler);
         } catch (const StopRequested&) {
             // Before the next entry: the target in progress is left as after its last one.
             handler.finishTarget(run);
             summary.interrupted = true;
+            report.stopped(ansi("Se pidió detener la transmisión (Ctrl+C, el cierre de la sesión o del "
+                                "servicio): las entradas enviadas quedaron marcadas y las demás siguen pendientes."));
         } catch (...) {
             handler.keepFinishedFlags();
+            report.stopped(stopReason(remembering));
+            report.finish();
             throw;
         }
         summary.unreachable = std::move(run.unreachable);
+        for (const UnreachableSource& source : summary.unreachable)
+            report.sourceUnreachable(sourceMessage(source));
+        report.finish();
     }
 
     progress.hide();
     if (summary.interrupted)
         return summary;
 
-    dialogs.message(ansi("Proceso de envio de información concluído."));
+    dialogs.concluded(ansi("Proceso de envio de información concluído."), closingDetails(summary, directory),
+                      summary.reportPath);
     summary.concluded = true;
     return summary;
 }

@@ -169,12 +169,15 @@ void replicar_comprobante(RunContext& run)
     Componentes& c = run.c;
     const VoucherPlan plan = planVoucherCopy(run);
     if (plan.action == VoucherPlan::Action::SourceMissing || plan.action == VoucherPlan::Action::SourceLocked) {
+        if (plan.action == VoucherPlan::Action::SourceLocked)
+            run.entryLockKept = RunContext::LockKept::InSource;
         c.QCopia.close();
         return;
     }
-    if (plan.action == VoucherPlan::Action::DestinationLocked)
+    if (plan.action == VoucherPlan::Action::DestinationLocked) {
+        run.entryLockKept = RunContext::LockKept::InDestination;
         run.dialogs.message("Esta intentando modificar el comprobante " + describeProbe(c.CDestino));
-    else if (plan.action == VoucherPlan::Action::Replace)
+    } else if (plan.action == VoucherPlan::Action::Replace)
         deleteVoucher(c.CDestino, "delete FROM COMPROBANTE_DETALLE WHERE ENCO_CONSEC = ",
                       "delete FROM COMPROBANTE_ENCABEZADO WHERE " + plan.condition);
 
@@ -210,9 +213,10 @@ void borrar_comprobante(RunContext& run)
         return;
     Componentes& c = run.c;
     const VoucherPlan plan = planVoucherDeletion(run);
-    if (plan.action == VoucherPlan::Action::DestinationLocked)
+    if (plan.action == VoucherPlan::Action::DestinationLocked) {
+        run.entryLockKept = RunContext::LockKept::InDestination;
         run.dialogs.message("Esta intentando borrar el comprobante " + describeProbe(c.CDestino));
-    else if (plan.action == VoucherPlan::Action::Delete)
+    } else if (plan.action == VoucherPlan::Action::Delete)
         deleteVoucher(c.CDestino, "DELETE FROM COMPROBANTE_DETALLE WHERE ENCO_CONSEC = ",
                       "DELETE FROM COMPROBANTE_ENCABEZADO WHERE " + plan.condition);
     c.CDestino.close();

@@ -2,9 +2,13 @@
 
 #include "ctrlaccesoconta/error_messages.h"
 #include "principalconta/componentes.h"
+#include "principalconta/transmission/past_runs.h"
+#include "principalconta/transmission/report_page.h"
 #include "principalconta/transmission/verify.h"
 #include "principalconta/windows/preview_dialog.h"
+#include "principalconta/windows/run_reports_dialog.h"
 #include "principalconta/windows/verify_dialog.h"
+#include "settings/installation.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -21,6 +25,7 @@ TargetsMenu::TargetsMenu(QWidget& grid, Componentes& c, Dialogs& dialogs, Progre
     previewAction = menu->addAction(QStringLiteral("Vista previa…"), this, &TargetsMenu::previewClick);
     verifyAction = menu->addAction(QStringLiteral("Verificar…"), this, &TargetsMenu::verifyClick);
     menu->setToolTipsVisible(true);
+    runReportsAction = menu->addAction(QStringLiteral("Informes de envío…"), this, &TargetsMenu::runReportsClick);
     grid.setContextMenuPolicy(Qt::CustomContextMenu);
     connect(&grid, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         update();
@@ -90,6 +95,14 @@ void TargetsMenu::verifyClick()
         const VerifyReport report = verificar(c_, dialogs_, progress_, in.compania, in.desde, in.hasta);
         if (report.completed)
             show(new VerifyDialog(report, writeVerifyDetail(dialogs_, report), dialogs_, grid_.window()));
+    });
+}
+
+void TargetsMenu::runReportsClick()
+{
+    runGuarded(dialogs_, [this] {
+        const std::string directory = diraplicacion(dialogs_);
+        show(new RunReportsDialog(pastRuns(directory), reportsFolder(directory), grid_.window()));
     });
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The context menu of the targets grid: "Vista previa…" and "Verificar…", offered once
 // "Conectar" has loaded the targets. Each reads with the window's range and company and
-// shows its report in a dialog of its own. A right click, Shift+F10 or the Menu key opens it.
+// shows its report in a dialog of its own. "Informes de envío…" lists the past runs. A right
+// click, Shift+F10 or the Menu key opens it.
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -40,6 +41,7 @@ public:
     QMenu* menu;
     QAction* previewAction;
     QAction* verifyAction;
+    QAction* runReportsAction;
 
     // The actions as the menu would offer them now.
     void update();
@@ -49,6 +51,7 @@ public:
     void popupAtCurrentCell();
     void previewClick();
     void verifyClick();
+    void runReportsClick();
     // The report dialog last opened, while it is open.
     QDialog* report() const { return report_; }
 

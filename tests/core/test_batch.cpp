@@ -5,6 +5,7 @@
 #include "settings/clock.h"
 #include "support/background_process.h"
 #include "support/child_process.h"
+#include "support/report_pages.h"
 #include "support/scratch.h"
 #include "support/server.h"
 #include "support/transmission_fixture.h"
@@ -111,8 +112,12 @@ TEST_F(BatchRun, EverythingSentExitsZeroAndTheRangeIsTodayUnlessTheOptionsSayOth
 
     const Finished f = batch(line());
     EXPECT_EQ(f.status, 0) << f.err;
+    const auto pages = test::reportPages(dir.path(), "envio");
+    ASSERT_EQ(pages.size(), 1u);
     EXPECT_EQ(f.out, "Proceso de envio de información concluído.\n"
-                     "Resumen: entradas enviadas 2, con error 0, compañías de origen 1\n");
+                     "Resumen: entradas enviadas 2, con error 0, compañías de origen 1\n"
+                     "Informe: " +
+                         pages[0] + "\n");
     EXPECT_TRUE(f.errSays("Transmitiendo información de Sucursal Medellín: 2 registros\n")) << f.err;
     EXPECT_EQ(flags(source), "SSN");
     EXPECT_EQ(site.journalLines("ENVIO.TXT").size(), 2u);

@@ -1,6 +1,8 @@
 #include "principalconta/transmission/transmission.h"
 
+#include "base/text.h"
 #include "support/destination_contents.h"
+#include "support/report_pages.h"
 #include "support/scratch.h"
 #include "support/transmission_fixture.h"
 #include "ui/scripted_dialogs.h"
@@ -166,6 +168,11 @@ TEST(CrashConvergence, AKilledRunFinishedLaterLeavesWhatAnUninterruptedRunLeaves
     EXPECT_EQ(test::sentFlags(site.source("AAA")), "SSSSS") << "committed when the second target connected";
     EXPECT_EQ(test::sentFlags(site.source("BBB")), "NNNNNN") << "lost with the killed process";
     EXPECT_NE(destinationContents(site.destination()), expected);
+    const auto pages = test::reportPages(dir.path(), "envio");
+    ASSERT_EQ(pages.size(), 1u);
+    const std::string left = test::visibleText(test::fileBytes(pages[0]));
+    EXPECT_NE(left.find(ansi("quedó en la compañía de origen BBB Sede B")), std::string::npos) << left;
+    EXPECT_TRUE(left.ends_with("Estado del informe: incompleto")) << left;
 
     NoProgress progress;
     const TransmissionSummary second = transmit(site, progress);

@@ -121,10 +121,11 @@ TEST_F(TransmissionRun, EachEntryIsJournalledDispatchedAndFlaggedInDateAndTimeOr
     EXPECT_EQ(summary.transmitted, 3);
     EXPECT_EQ(summary.failed, 1);
     EXPECT_EQ(site.journalLines("ENVIO.TXT"),
-              (std::vector<std::string>{"2026/12/09,10:00:00,2,100,1105", "2026/12/09,10:00:01,3,102,900123",
-                                        "2026/12/09,10:00:03,1,1,CE000001", "2026/12/09,10:00:04,4,1,CE000002"}));
+              (std::vector<std::string>{"2026/12/09,10:00:01,2,100,1105", "2026/12/09,10:00:02,3,102,900123",
+                                        "2026/12/09,10:00:04,1,1,CE000001", "2026/12/09,10:00:05,4,1,CE000002"}))
+        << "the run's report read the clock first";
     EXPECT_EQ(site.journalLines("ERRORES.TXT"),
-              std::vector<std::string>{"2026/12/09,10:00:02,SYSDBA,Error transmitiendo 900123"});
+              std::vector<std::string>{"2026/12/09,10:00:03,SYSDBA,Error transmitiendo 900123"});
     EXPECT_EQ(dialogs.texts(Kind::Question), std::vector<std::string>{"Error transmitiendo 900123. Continuar?"});
     EXPECT_EQ(dialogs.texts(Kind::Message).back(), closingMessage());
     EXPECT_EQ(progress.events, (std::vector<std::string>{"show", "caption:" + caption(ansi("Sede Bogotá")), "reset:4",
@@ -297,7 +298,7 @@ TEST_F(TransmissionRun, ADayFirstDateFormatStillSelectsTheRightDays)
     c.reset();
 
     EXPECT_EQ(flags(src), "SNN");
-    EXPECT_EQ(site.journalLines("ENVIO.TXT"), std::vector<std::string>{"09/12/2026,10:00:00,1,100,1105"});
+    EXPECT_EQ(site.journalLines("ENVIO.TXT"), std::vector<std::string>{"09/12/2026,10:00:01,1,100,1105"});
 }
 
 // The source company on the real server, reached with the replication credentials of the

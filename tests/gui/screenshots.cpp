@@ -3,12 +3,15 @@
 #include "base/text.h"
 #include "ctrlaccesoconta/windows/tfacceso.h"
 #include "principalconta/componentes.h"
+#include "principalconta/transmission/past_runs.h"
 #include "principalconta/windows/lookup_combo_box.h"
 #include "principalconta/windows/report_grid.h"
+#include "principalconta/windows/run_reports_dialog.h"
 #include "principalconta/windows/targets_menu.h"
 #include "principalconta/windows/tfprincipalconta.h"
 #include "settings/clock.h"
 #include "support/consolidation.h"
+#include "ui/qt/message_boxes.h"
 #include "ui/qt/panel_progress.h"
 #include "ui/scripted_dialogs.h"
 #include "window_site.h"
@@ -20,10 +23,12 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QTableWidget>
 #include <QTextStream>
+#include <QTimer>
 #include <QWidget>
 
 namespace kalvora::test {
@@ -134,6 +139,35 @@ int renderScreenshots(const QString& folder)
     saved = save(window, folder + "/progress.png") && saved;
     progress.hide();
     saved = renderReports(folder, dialogs) && saved;
+
+    progress.hide();
+
+    // The closing box of a run, drawn while it waits for its answer.
+    MessageBoxes boxes(QStringLiteral("Kalvora"));
+    QTimer waiter;
+    QObject::connect(&waiter, &QTimer::timeout, [&] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(top); box && box->isVisible()) {
+                waiter.stop();
+                saved = save(*box, folder + "/run-concluded.png") && saved;
+                box->done(QMessageBox::Ok);
+            }
+    });
+    waiter.start(50);
+    boxes.concluded(ansi("Proceso de envio de información concluído."),
+                    ansi("Enviadas 318, con error 1, omitidas por la fecha de bloqueo 1.\nInforme: "
+                         "/srv/kalvora/informes/envio-20261209-103000.html"),
+                    "/srv/kalvora/informes/envio-20261209-103000.html");
+
+    RunReportsDialog reports({{"/srv/kalvora/informes/envio-20261209-103000.html", "2026/12/09 10:30:00", "contador",
+                               "DES", "enviadas 318, con error 1, omitidas 1"},
+                              {"/srv/kalvora/informes/envio-20261208-180512.html", "2026/12/08 18:05:12", "contador",
+                               "DES", ansi("incompleto (la transmisión no terminó)")},
+                              {"/srv/kalvora/informes/envio-20261207-174401.html", "2026/12/07 17:44:01", "auxiliar",
+                               "DES", "enviadas 204, con error 0, omitidas 0"}},
+                             "/srv/kalvora/informes", &window);
+    reports.show();
+    saved = save(reports, folder + "/run-reports.png") && saved;
 
     for (const auto& e : dialogs.events())
         QTextStream(stderr) << "box: " << QString::fromStdString(e.text) << "\n";

@@ -1,12 +1,16 @@
 #include "main_window_fixture.h"
+#include "opened_files.h"
 
 #include "base/text.h"
 #include "principalconta/windows/data_grid.h"
 #include "principalconta/windows/preview_dialog.h"
 #include "principalconta/windows/report_grid.h"
+#include "principalconta/windows/run_reports_dialog.h"
 #include "principalconta/windows/targets_menu.h"
 #include "principalconta/windows/verify_dialog.h"
 #include "support/consolidation.h"
+#include "support/report_pages.h"
+#include "ui/qt/message_boxes.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,9 +21,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 
 #include <filesystem>
 #include <functional>
@@ -200,6 +206,46 @@ TEST_F(ReportDialogs, BothReportsWorkLikeASpreadsheet)
         settle();
     }
     EXPECT_TRUE(dialogs.texts(ScriptedDialogs::Kind::Error).empty());
+}
+
+TEST_F(ReportDialogs, TheClosingBoxOffersTheReportAndThePastRunsListOpensIt)
+{
+    connectOnTheDay();
+    window->SpeedButton1Click();
+    const auto pages = reportPages(site.root(), "envio");
+    ASSERT_EQ(pages.size(), 1u);
+    ASSERT_EQ(dialogs.conclusions().size(), 1u);
+    EXPECT_EQ(dialogs.conclusions()[0].reportPath, pages[0]);
+
+    OpenedFiles opened;
+    MessageBoxes boxes(QStringLiteral("Kalvora"));
+    QString informative;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        informative = box->informativeText();
+        for (QAbstractButton* button : box->buttons())
+            if (button->text() == QStringLiteral("Abrir informe"))
+                button->click();
+    });
+    boxes.concluded(ansi("Proceso de envio de información concluído."), dialogs.conclusions()[0].details, pages[0]);
+    EXPECT_TRUE(informative.endsWith(QStringLiteral("Informe: ") + QString::fromStdString(pages[0])))
+        << informative.toStdString();
+    EXPECT_EQ(opened.paths, QStringList{QString::fromStdString(pages[0])});
+
+    TargetsMenu& menu = *window->targetsMenu;
+    EXPECT_EQ(menu.runReportsAction->text(), QStringLiteral("Informes de envío…"));
+    menu.runReportsClick();
+    auto* dialog = qobject_cast<RunReportsDialog*>(menu.report());
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_EQ(dialog->grid->rowCount(), 1);
+    EXPECT_EQ(dialog->grid->item(0, 1)->text(), QStringLiteral("SYSDBA"));
+    EXPECT_EQ(dialog->grid->item(0, 2)->text(), QStringLiteral("Contabilidad Consolidada S.A."))
+        << "as the window names it";
+    EXPECT_TRUE(dialog->grid->item(0, 3)->text().startsWith(QStringLiteral("enviadas ")));
+    opened.paths.clear();
+    dialog->openClick();
+    EXPECT_EQ(opened.paths, QStringList{QString::fromStdString(pages[0])});
 }
 
 }  // namespace

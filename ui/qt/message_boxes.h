@@ -17,6 +17,8 @@ public:
     void error(const std::string& text) override;
     bool ask(const std::string& text) override;
     void beep() override;
+    // Its "Abrir informe" button opens the report with the desktop's program for HTML.
+    void concluded(const std::string& text, const std::string& details, const std::string& reportPath) override;
 
 private:
     QString title_;
