@@ -21,9 +21,15 @@ RunReportsDialog::RunReportsDialog(std::vector<PastRun> runs, const std::string&
     std::vector<std::vector<std::string>> rows;
     for (const auto& run : runs_)
         rows.push_back({run.fecha, run.usuario, run.destino, run.totales});
-    grid = reportGrid(
-        {QStringLiteral("Fecha"), QStringLiteral("Usuario"), QStringLiteral("Destino"), QStringLiteral("Totales")},
+    auto* report = new ReportGrid(
+        {{QStringLiteral("Fecha"), QStringLiteral("Usuario"), QStringLiteral("Destino"), QStringLiteral("Totales")},
+         2,
+         QStringLiteral("Todos los destinos")},
         rows, this);
+    grid = report->grid;
+    // Sorting moves the rows: each keeps the index of its run.
+    for (int row = 0; row < grid->rowCount(); ++row)
+        grid->item(row, 0)->setData(Qt::UserRole, row);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     if (!runs_.empty())
         grid->selectRow(0);
@@ -41,7 +47,7 @@ RunReportsDialog::RunReportsDialog(std::vector<PastRun> runs, const std::string&
     buttons->addWidget(openButton);
     buttons->addWidget(closeButton);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(grid, 1);
+    layout->addWidget(report, 1);
     layout->addLayout(buttons);
     resize(720, 360);
 
@@ -54,10 +60,11 @@ RunReportsDialog::~RunReportsDialog() = default;
 
 void RunReportsDialog::openClick()
 {
-    const int row = grid->currentRow();
-    if (row < 0 || row >= int(runs_.size()))
+    const QTableWidgetItem* chosen = grid->currentRow() < 0 ? nullptr : grid->item(grid->currentRow(), 0);
+    if (chosen == nullptr)
         return;
-    QDesktopServices::openUrl(QUrl::fromLocalFile(toQString(runs_[std::size_t(row)].path)));
+    const int run = chosen->data(Qt::UserRole).toInt();
+    QDesktopServices::openUrl(QUrl::fromLocalFile(toQString(runs_[std::size_t(run)].path)));
 }
 
 }  // namespace kalvora
