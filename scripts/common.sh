@@ -25,6 +25,8 @@ COMPILER_LAUNCHER=()
 if command -v ccache >/dev/null; then
     COMPILER_LAUNCHER=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
     export CCACHE_BASEDIR="$PWD"
+    # Debug information names the build folder; without this every clone would miss.
+    export CCACHE_NOHASHDIR=1
 fi
 
 # build DIR [cmake options...]
