@@ -1,5 +1,6 @@
 #include "scheduling/scheduled_task.h"
 
+#include "base/markup.h"
 #include "scheduling/wide_text.h"
 
 #include <cstdio>
@@ -9,30 +10,6 @@
 namespace kalvora {
 
 namespace {
-
-std::string escaped(const std::string& text)
-{
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
 
 std::string quotedArgument(const std::string& argument)
 {
@@ -121,7 +98,7 @@ std::string taskXml(const ScheduledTask& task)
     std::string xml = kTaskTemplate;
     for (const auto& [name, value] : fields) {
         const std::size_t at = xml.find(name);
-        xml.replace(at, name.size(), escaped(value));
+        xml.replace(at, name.size(), escapeMarkup(value));
     }
     return xml;
 }

@@ -1,5 +1,6 @@
 #include "principalconta/transmission/report_page.h"
 
+#include "base/markup.h"
 #include "settings/installation.h"
 
 #include <cstdio>
@@ -30,31 +31,6 @@ const char* const kStyle = "<style>"
                            "</style>";
 
 }  // namespace
-
-std::string html(const std::string& text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (const char ch : text) {
-        switch (ch) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += ch;
-        }
-    }
-    return out;
-}
 
 std::string reportsFolder(const std::string& directory) { return installationFile(directory, "informes"); }
 

@@ -38,9 +38,6 @@ private:
     long size_ = 0;  // the file's length
 };
 
-// Text made safe for HTML.
-std::string html(const std::string& text);
-
 // "informes" in the installation directory.
 std::string reportsFolder(const std::string& directory);
 

@@ -1,5 +1,6 @@
 #include "principalconta/transmission/run_report.h"
 
+#include "base/markup.h"
 #include "base/text.h"
 #include "principalconta/transmission/engine_error_reason.h"
 #include "settings/clock.h"
@@ -17,12 +18,12 @@ std::string isoDate(const Date& d)
 
 std::string meta(const std::string& name, const std::string& content)
 {
-    return "<meta name=\"kalvora-" + name + "\" content=\"" + html(content) + "\">\n";
+    return "<meta name=\"kalvora-" + name + "\" content=\"" + escapeMarkup(content) + "\">\n";
 }
 
 std::string dataRow(const std::string& label, const std::string& value)
 {
-    return "<tr><th>" + label + "</th><td>" + html(value) + "</td></tr>\n";
+    return "<tr><th>" + label + "</th><td>" + escapeMarkup(value) + "</td></tr>\n";
 }
 
 std::string countsText(const RunCounts& n)
@@ -68,7 +69,7 @@ void RunReport::startSource(const std::string& name)
 {
     source_ = name;
     counts_ = {};
-    page_->add(ansi("<h2>Compañía de origen: ") + html(name) + "</h2>\n", pendingNote());
+    page_->add(ansi("<h2>Compañía de origen: ") + escapeMarkup(name) + "</h2>\n", pendingNote());
 }
 
 void RunReport::entryTaken(const std::string& item)
@@ -114,9 +115,10 @@ void RunReport::addRow(const ReportedEntry& entry, bool failed)
     if (!failed)
         why.advice = ansi("Nada, si es lo esperado: lo anterior a la fecha de bloqueo no se cambia. Si debe "
                           "cambiar, mueva la fecha de bloqueo del destino y vuelva a enviar.");
-    row += "<tr><td>" + html(entry.item) + "</td><td>" + html(entry.fecha) + "</td><td class=\"" +
-           (failed ? "fallo\">Con error" : "aviso\">Omitida") + "</td><td>" + html(reason) +
-           "</td><td class=\"motor\">" + html(entry.engineText) + "</td><td>" + html(why.advice) + "</td></tr>\n";
+    row += "<tr><td>" + escapeMarkup(entry.item) + "</td><td>" + escapeMarkup(entry.fecha) + "</td><td class=\"" +
+           (failed ? "fallo\">Con error" : "aviso\">Omitida") + "</td><td>" + escapeMarkup(reason) +
+           "</td><td class=\"motor\">" + escapeMarkup(entry.engineText) + "</td><td>" + escapeMarkup(why.advice) +
+           "</td></tr>\n";
     page_->add(row, "</table>\n" + pendingNote());
 }
 
@@ -127,21 +129,24 @@ void RunReport::closeTable()
     tableOpen_ = false;
 }
 
-std::string RunReport::sourceCounts() const { return "<p>" + html(source_) + ": " + countsText(counts_) + ".</p>\n"; }
+std::string RunReport::sourceCounts() const
+{
+    return "<p>" + escapeMarkup(source_) + ": " + countsText(counts_) + ".</p>\n";
+}
 
 std::string RunReport::pendingNote() const
 {
     if (source_.empty())
         return ansi("<p>La transmisión no terminó: no llegó a ninguna compañía de origen.</p>\n");
-    return ansi("<p>La transmisión no terminó: quedó en la compañía de origen ") + html(source_) +
-           (current_.empty() ? std::string() : ", en la entrada " + html(current_)) + ansi(". Hasta ahí: ") +
+    return ansi("<p>La transmisión no terminó: quedó en la compañía de origen ") + escapeMarkup(source_) +
+           (current_.empty() ? std::string() : ", en la entrada " + escapeMarkup(current_)) + ansi(". Hasta ahí: ") +
            countsText(counts_) + ansi(". Lo no enviado sigue pendiente y se enviará en la próxima transmisión.</p>\n");
 }
 
 void RunReport::targetCut()
 {
     closeTable();
-    page_->add(ansi("<p class=\"aviso\">Se respondió No a continuar tras el error de ") + html(current_) +
+    page_->add(ansi("<p class=\"aviso\">Se respondió No a continuar tras el error de ") + escapeMarkup(current_) +
                    ansi(": las entradas siguientes de esta compañía no se tomaron y siguen pendientes.</p>\n"),
                pendingNote());
 }
@@ -156,7 +161,7 @@ void RunReport::finishSource()
 void RunReport::sourceUnreachable(const std::string& message)
 {
     closeTable();
-    page_->add(ansi("<p class=\"fallo\">") + html(message) +
+    page_->add(ansi("<p class=\"fallo\">") + escapeMarkup(message) +
                ansi(" Sus entradas siguen pendientes para la próxima transmisión.</p>\n"));
 }
 
@@ -165,9 +170,9 @@ void RunReport::stopped(const std::string& why)
     closeTable();
     const EngineErrorReason reason = explainEngineError(why);
     std::string where = source_.empty() ? ansi("antes de llegar a una compañía de origen")
-                                        : ansi("en la compañía de origen ") + html(source_);
+                                        : ansi("en la compañía de origen ") + escapeMarkup(source_);
     if (!current_.empty())
-        where += ", en la entrada " + html(current_);
+        where += ", en la entrada " + escapeMarkup(current_);
     std::string text = ansi("<h2 class=\"fallo\">La transmisión se detuvo</h2>\n<p>Se detuvo ") + where + ".</p>\n";
     if (!source_.empty())
         text += sourceCounts();
