@@ -9,6 +9,7 @@
 #include "data/sql_text.h"
 #include "principalconta/targets_editor.h"
 #include "settings/clock.h"
+#include "support/destination_contents.h"
 #include "support/scratch.h"
 #include "support/server.h"
 #include "support/transmission_fixture.h"
@@ -28,21 +29,6 @@ using test::Voucher;
 using test::VoucherLine;
 
 const Date kDay{2026, 12, 9};
-
-std::string flags(const std::string& location, const fb::AttachParams& params = test::embeddedUser())
-{
-    auto attachment = fb::Attachment::attach(location, params);
-    std::string out;
-    {
-        fb::Transaction tr(*attachment);
-        fb::Statement statement(*attachment, tr, "select audi_envio from auditoria order by audi_id");
-        for (const auto& row : statement.fetchAll(tr).rows)
-            out += row[0].asText();
-        tr.commit();
-    }
-    attachment->detach();
-    return out;
-}
 
 bool says(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
@@ -80,7 +66,7 @@ protected:
         EXPECT_TRUE(says(messages[0], reason)) << messages[0];
         EXPECT_EQ(dialogs.texts(Kind::Question), std::vector<std::string>{continueWithOtherSources()});
         c->DbCia.disconnect();
-        EXPECT_EQ(flags(reachable), "S");
+        EXPECT_EQ(test::sentFlags(reachable), "S");
     }
 
     test::TempDir dir;
@@ -103,7 +89,7 @@ TEST_F(UnreachableSources, TheDestinationUnderAnotherSpellingIsNeverItsOwnSource
     destination.target(1, "Consolidado", spelling, "DES");
 
     expectSkipped(send(), "Consolidado", spelling, ansi("compañía destino"));
-    EXPECT_EQ(flags(site.destination()), "N");
+    EXPECT_EQ(test::sentFlags(site.destination()), "N");
     EXPECT_EQ(test::query(site.destination(), "select * from comprobante_encabezado").rows.size(), 1u);
     EXPECT_EQ(test::query(site.destination(), "select * from comprobante_detalle").rows.size(), 2u);
 }
@@ -120,7 +106,7 @@ TEST_F(UnreachableSources, AMissingFileIsNamedAndNoStopsTheRun)
     EXPECT_THROW(SpeedButton1Click(*c, dialogs, progress, "DES", kDay, kDay), SilentAbort);
     EXPECT_EQ(dialogs.texts(Kind::Message).size(), 1u);
     c->DbCia.disconnect();
-    EXPECT_EQ(flags(reachable), "N");
+    EXPECT_EQ(test::sentFlags(reachable), "N");
 }
 
 TEST_F(UnreachableSources, TheEditorRefusesToSaveATargetThatIsTheDestination)
