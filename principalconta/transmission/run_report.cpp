@@ -173,13 +173,24 @@ void RunReport::stopped(const std::string& why)
                                         : ansi("en la compañía de origen ") + escapeMarkup(source_);
     if (!current_.empty())
         where += ", en la entrada " + escapeMarkup(current_);
-    std::string text = ansi("<h2 class=\"fallo\">La transmisión se detuvo</h2>\n<p>Se detuvo ") + where + ".</p>\n";
+    std::string text = ansi("<h2 class=\"fallo\">La transmisión se detuvo</h2>\n<p>Se detuvo ") + where +
+                       (where.back() == '.' ? "" : ".") + "</p>\n";
     if (!source_.empty())
         text += sourceCounts();
     text += "<table>\n" + dataRow("Motivo", reason.known ? reason.reason : why) +
             (reason.known ? dataRow("Mensaje del motor", why) : std::string()) +
             dataRow(ansi("Qué hacer"), reason.advice) + "</table>\n";
     page_->add(text);
+    stopped_ = true;
+}
+
+void RunReport::interrupted()
+{
+    closeTable();
+    page_->add(ansi("<h2 class=\"fallo\">La transmisión se interrumpió</h2>\n<p>Se pidió detenerla (Ctrl+C, el "
+                    "cierre de la sesión o del servicio) y se detuvo al terminar una entrada: lo enviado quedó "
+                    "marcado como enviado, las demás entradas siguen pendientes y la próxima transmisión las "
+                    "envía.</p>\n"));
     stopped_ = true;
 }
 

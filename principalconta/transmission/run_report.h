@@ -51,6 +51,8 @@ public:
     void sourceUnreachable(const std::string& message);
     // The run stopped: where it was and the error that stopped it.
     void stopped(const std::string& why);
+    // A stop was asked for (a signal, a logoff): the run ended after a whole entry.
+    void interrupted();
     void finish();
 
 private:

@@ -349,8 +349,7 @@ TransmissionSummary SpeedButton1Click(Componentes& c, Dialogs& dialogs, Progress
             // Before the next entry: the target in progress is left as after its last one.
             handler.finishTarget(run);
             summary.interrupted = true;
-            report.stopped(ansi("Se pidió detener la transmisión (Ctrl+C, el cierre de la sesión o del "
-                                "servicio): las entradas enviadas quedaron marcadas y las demás siguen pendientes."));
+            report.interrupted();
         } catch (...) {
             handler.keepFinishedFlags();
             report.stopped(stopReason(remembering));

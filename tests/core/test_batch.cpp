@@ -255,7 +255,8 @@ TEST_F(BatchRun, AStopOnRequestKeepsWhatWasSentAndASecondSignalEndsItAtOnce)
     const auto pages = test::reportPages(site.root(), "envio");
     ASSERT_EQ(pages.size(), 1u) << stopped.out;
     EXPECT_NE(stopped.out.find("Informe: " + pages[0]), std::string::npos) << stopped.out;
-    EXPECT_NE(test::visibleText(test::fileBytes(pages[0])).find(ansi("La transmisión se detuvo")), std::string::npos);
+    EXPECT_NE(test::visibleText(test::fileBytes(pages[0])).find(ansi("La transmisión se interrumpió")),
+              std::string::npos);
     EXPECT_EQ(std::string(std::size_t(transmitted), 'S'), sent.substr(0, std::size_t(transmitted)));
     EXPECT_EQ(test::query(site.destination(), "select * from cuentas").rows.size(), std::size_t(transmitted));
 
