@@ -203,32 +203,39 @@ public:
               kind.tipo, ansi("Modificación del comprobante"));
     }
 
+    // A voucher as a verification names it.
+    struct ShownVoucher {
+        std::string key;
+        std::string total;
+    };
+
     // A voucher of the day that an earlier run took to the destination, where someone then
-    // changed its description by hand: what a verification is for. Returns its shown key.
-    std::string editedCopy(const VoucherKind& kind, BulkRows& destination, int destinationConsec,
-                           const std::string& edited)
+    // changed its description by hand: what a verification is for.
+    ShownVoucher editedCopy(const VoucherKind& kind, BulkRows& destination, int destinationConsec,
+                            const std::string& edited)
     {
-        const int consec = writeVoucher(Document::Egreso, kind, today_, linesFor(Document::Egreso, kind),
-                                        Copy{&destination, destinationConsec, edited});
+        const std::vector<Line> lines = linesFor(Document::Egreso, kind);
+        const int consec =
+            writeVoucher(Document::Egreso, kind, today_, lines, Copy{&destination, destinationConsec, edited});
         const std::string cod = std::string(kind.prefijo) + number(numbers_[kind.prefijo]);
         audit(schema::kTidoComprobante, consec, "M", cod, kind.tipo, ansi("Creación del comprobante"),
               schema::kEnvioEnviado);
-        return "Comprobante " + std::string(kind.tipo) + " " + cod;
+        return {"Comprobante " + std::string(kind.tipo) + " " + cod, totalOf(lines).asText()};
     }
 
-    // A line with a negative debit, which the destination's CHECK refuses. Returns its shown key.
-    std::string refusedVoucher(const VoucherKind& kind)
+    // A line with a negative debit, which the destination's CHECK refuses.
+    ShownVoucher refusedVoucher(const VoucherKind& kind)
     {
         const std::int64_t advance = 1'250'000'00;
         const std::string supplier = kSuppliers[2].nit;
-        const int consec =
-            writeVoucher(Document::Nota, kind, today_,
-                         {{"220505", supplier, ansi("Reversión del anticipo a la agencia de aduanas"), -advance, 0, 0},
-                          {"111005", "", ansi("Reintegro a la cuenta corriente"), 0, -advance, 0}});
+        const std::vector<Line> lines{
+            {"220505", supplier, ansi("Reversión del anticipo a la agencia de aduanas"), -advance, 0, 0},
+            {"111005", "", ansi("Reintegro a la cuenta corriente"), 0, -advance, 0}};
+        const int consec = writeVoucher(Document::Nota, kind, today_, lines);
         const std::string cod = std::string(kind.prefijo) + number(numbers_[kind.prefijo]);
         audit(schema::kTidoComprobante, consec, "M", cod, kind.tipo, ansi("Creación del comprobante"));
         ++failing_;
-        return "Comprobante " + std::string(kind.tipo) + " " + cod;
+        return {"Comprobante " + std::string(kind.tipo) + " " + cod, totalOf(lines).asText()};
     }
 
     // The deletion of a voucher that an earlier transmission took to the destination.
@@ -311,13 +318,18 @@ private:
         return {};
     }
 
+    // ENCO_TOTAL: the sum of the debits.
+    static Value totalOf(const std::vector<Line>& lines)
+    {
+        return money2(std::accumulate(lines.begin(), lines.end(), std::int64_t{0},
+                                      [](std::int64_t sum, const Line& l) { return sum + l.debito; }));
+    }
+
     int writeVoucher(Document document, const VoucherKind& kind, const Date& fecha, const std::vector<Line>& lines,
                      const Copy& copy = {})
     {
         const int consec = consec_++;
         const int numero = ++numbers_[kind.prefijo];
-        const std::int64_t total = std::accumulate(lines.begin(), lines.end(), std::int64_t{0},
-                                                   [](std::int64_t sum, const Line& l) { return sum + l.debito; });
         static const char* const descriptions[] = {"Factura de venta de mercancías", "Recibo de caja",
                                                    "Comprobante de egreso", "Nota de contabilidad"};
         Columns header{{"ENCO_CONSEC", consec},
@@ -326,7 +338,7 @@ private:
                        {"ENCO_NUMERO", number(numero)},
                        {"ENCO_FECHA", fecha},
                        {"ENCO_DESCRIPCION", ansi(descriptions[int(document)])},
-                       {"ENCO_TOTAL", money2(total)},
+                       {"ENCO_TOTAL", totalOf(lines)},
                        {"ENCO_HORA", clock_},
                        {"ENCO_ESTADO", 1},
                        {"ENCO_REGISTRO", Timestamp{fecha, clock_}},
@@ -481,7 +493,7 @@ std::vector<std::string> fillValle(SourceCompany& s, BulkRows& destination, cons
     for (int i = 0; i < 8; ++i)
         s.voucher(D::Egreso, egreso, schema::kEnvioPendiente, 1 + i % 5);
     const std::string edited = ansi("Comprobante de egreso (corregido en el consolidado)");
-    const std::string editedKey = s.editedCopy(egreso, destination, 4571, edited);
+    const auto editedCopy = s.editedCopy(egreso, destination, 4571, edited);
 
     std::vector<std::function<void()>> morning;
     repeat(morning, 40, [&] { s.voucher(D::Egreso, egreso); });
@@ -493,7 +505,7 @@ std::vector<std::string> fillValle(SourceCompany& s, BulkRows& destination, cons
     morning.push_back([&] { s.lockedVoucher(egreso); });
     shuffled(std::move(morning), s.random());
 
-    const std::string refusedKey = s.refusedVoucher(nota);
+    const auto refused = s.refusedVoucher(nota);
 
     std::vector<std::function<void()>> afternoon;
     repeat(afternoon, 30, [&] { s.voucher(D::Egreso, egreso); });
@@ -508,9 +520,11 @@ std::vector<std::string> fillValle(SourceCompany& s, BulkRows& destination, cons
     shuffled(std::move(afternoon), s.random());
 
     const std::string target = std::string(kCompanies[2].code) + " " + ansi(kCompanies[2].name);
-    return {csvLine({target, ansi(verify_kind::kDifferent), editedKey, "ENCO_DESCRIPCION",
-                     ansi("Comprobante de egreso"), edited}),
-            csvLine({target, ansi(verify_kind::kMissing), refusedKey, "", formatDate(today, kLockPicture), ""})};
+    const std::string shownToday = formatDate(today, kLockPicture);
+    return {
+        csvLine({target, ansi(verify_kind::kDifferent), editedCopy.key, "ENCO_DESCRIPCION",
+                 ansi("Comprobante de egreso"), edited, shownToday, editedCopy.total, ""}),
+        csvLine({target, ansi(verify_kind::kMissing), refused.key, "", shownToday, "", shownToday, refused.total, ""})};
 }
 
 void removeEarlierDemo(const fs::path& folder)

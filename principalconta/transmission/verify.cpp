@@ -61,6 +61,41 @@ const Value kNull;
 // Column i of a row; null past its end, as a source with fewer columns gives nothing.
 const Value& at(const Row& row, std::size_t i) { return i < row.size() ? row[i] : kNull; }
 
+// The position of a column in what q yields, as the engine names the columns of a "select *";
+// past any row's end when q has none of that name.
+std::size_t columnOf(const Query& q, const char* name)
+{
+    for (std::size_t i = 0; i < q.fieldCount(); ++i)
+        if (q.column(i).name == name)
+            return i;
+    return std::size_t(-1);
+}
+
+VerifyDifference difference(const std::string& target, const char* kind, std::string key, std::string column = "",
+                            std::string source = "", std::string destination = "")
+{
+    VerifyDifference d;
+    d.target = target;
+    d.kind = ansi(kind);
+    d.key = std::move(key);
+    d.column = std::move(column);
+    d.source = std::move(source);
+    d.destination = std::move(destination);
+    return d;
+}
+
+// Where a voucher header holds its date and total in one database.
+struct HeaderColumns {
+    std::size_t fecha;
+    std::size_t total;
+};
+
+void describe(VerifyDifference& d, const Row& header, HeaderColumns columns)
+{
+    d.fecha = at(header, columns.fecha).asText();
+    d.total = at(header, columns.total).asText();
+}
+
 // A voucher header as either database holds it.
 struct Voucher {
     explicit Voucher(Row values) : header(std::move(values))
@@ -106,11 +141,12 @@ public:
     void finish()
     {
         std::unordered_set<std::string> reported;
-        for (auto& [targetIndex, voucher, fecha] : leftOver_) {
+        for (auto& [targetIndex, voucher, fecha, columns] : leftOver_) {
             if (sourceIdentities_.count(voucher.identity) || !reported.insert(voucher.identity).second)
                 continue;
-            add(report_.targets[targetIndex], isLocked(fecha) ? verify_kind::kLocked : verify_kind::kExtra,
-                voucher.shown(), "", fecha);
+            describe(add(report_.targets[targetIndex], isLocked(fecha) ? verify_kind::kLocked : verify_kind::kExtra,
+                         voucher.shown(), "", fecha),
+                     voucher.header, columns);
         }
     }
 
@@ -129,18 +165,20 @@ private:
     VerifyTarget& summary() { return report_.targets.back(); }
     const std::string& targetName() const { return report_.targets.back().name; }
 
-    void record(VerifyTarget& target, VerifyDifference d)
+    VerifyDifference& record(VerifyTarget& target, VerifyDifference d)
     {
         if (d.kind == ansi(verify_kind::kLocked))
             ++target.locked;
         else
             ++target.differences;
-        report_.differences.push_back(std::move(d));
+        return report_.differences.emplace_back(std::move(d));
     }
 
-    void add(VerifyTarget& target, const char* kind, std::string key, std::string source, std::string destination)
+    VerifyDifference& add(VerifyTarget& target, const char* kind, std::string key, std::string source,
+                          std::string destination)
     {
-        record(target, {target.name, ansi(kind), std::move(key), "", std::move(source), std::move(destination)});
+        return record(target,
+                      difference(target.name, kind, std::move(key), "", std::move(source), std::move(destination)));
     }
 
     // source(i) and destination(i) give column i of each row.
@@ -153,8 +191,8 @@ private:
             if (std::find(skipped.begin(), skipped.end(), int(i)) != skipped.end())
                 continue;
             if (!sameAsCopied(fields[i], source(i), destination(i), path))
-                out.push_back({targetName(), ansi(verify_kind::kDifferent), key, fields[i].name, source(i).asText(),
-                               destination(i).asText()});
+                out.push_back(difference(targetName(), verify_kind::kDifferent, key, fields[i].name, source(i).asText(),
+                                         destination(i).asText()));
         }
     }
 
@@ -171,6 +209,7 @@ private:
     {
         openSource(c_.QCopia, "select * from comprobante_encabezado where " + range("") +
                                   " order by tico_cod, prco_pref, enco_numero");
+        const HeaderColumns sourceColumns{std::size_t(kPosFecha), columnOf(c_.QCopia, "ENCO_TOTAL")};
         std::vector<Voucher> source;
         for (; !c_.QCopia.eof(); c_.QCopia.next())
             source.emplace_back(currentRow(c_.QCopia));
@@ -180,6 +219,9 @@ private:
         openDestination(c_.CDestino, "SELECT * FROM COMPROBANTE_ENCABEZADO WHERE " + range(""));
         const std::vector<FieldDef> headerFields = c_.CDestino.fields();
         const int dateField = c_.CDestino.fieldIndex("ENCO_FECHA");
+        // -1 when absent: past any row's end.
+        const HeaderColumns destinationColumns{std::size_t(dateField),
+                                               std::size_t(c_.CDestino.fieldIndex("ENCO_TOTAL"))};
         std::vector<Voucher> destination;
         for (c_.CDestino.first(); !c_.CDestino.eof(); c_.CDestino.next())
             destination.emplace_back(currentRow(c_.CDestino));
@@ -226,8 +268,8 @@ private:
             bySourceKey.emplace(source[i].key, i);
             const auto j = byIdentity.find(source[i].identity);
             if (j == byIdentity.end()) {
-                found[i].push_back({targetName(), ansi(verify_kind::kMissing), source[i].shown(), "",
-                                    at(source[i].header, kPosFecha).asText(), ""});
+                found[i].push_back(difference(targetName(), verify_kind::kMissing, source[i].shown(), "",
+                                              at(source[i].header, kPosFecha).asText()));
                 continue;
             }
             match[i] = int(j->second);
@@ -266,11 +308,12 @@ private:
             const std::string destinationDate =
                 match[i] < 0 ? std::string() : dateOf(destination[std::size_t(match[i])]);
             if (isLocked(sourceDate) || (match[i] >= 0 && isLocked(destinationDate))) {
-                add(summary(), verify_kind::kLocked, source[i].shown(), sourceDate, destinationDate);
+                describe(add(summary(), verify_kind::kLocked, source[i].shown(), sourceDate, destinationDate),
+                         source[i].header, sourceColumns);
                 continue;
             }
             for (auto& d : found[i])
-                record(summary(), std::move(d));
+                describe(record(summary(), std::move(d)), source[i].header, sourceColumns);
         }
         for (std::size_t j = 0; j < destination.size(); ++j) {
             if (matched[j])
@@ -279,10 +322,12 @@ private:
             // a voucher is one too many, whatever the sources hold.
             const std::size_t first = byIdentity.at(destination[j].identity);
             if (first != j && matched[first])
-                add(summary(), verify_kind::kExtra, destination[j].shown() + " (copia repetida)", "",
-                    dateOf(destination[j]));
+                describe(add(summary(), verify_kind::kExtra, destination[j].shown() + " (copia repetida)", "",
+                             dateOf(destination[j])),
+                         destination[j].header, destinationColumns);
             else
-                leftOver_.push_back({report_.targets.size() - 1, destination[j], dateOf(destination[j])});
+                leftOver_.push_back(
+                    {report_.targets.size() - 1, destination[j], dateOf(destination[j]), destinationColumns});
         }
         c_.CDestino.close();
         lines_ = {};
@@ -304,7 +349,7 @@ private:
             const std::string key = source.shown() + ansi(" línea ") + item;
             const auto r = byItem.find(item);
             if (r == byItem.end()) {
-                out.push_back({targetName(), ansi(verify_kind::kMissing), key, "", "", ""});
+                out.push_back(difference(targetName(), verify_kind::kMissing, key));
                 continue;
             }
             const Row& line = lines_.rows[std::size_t(r->second)];
@@ -315,8 +360,7 @@ private:
             byItem.erase(r);
         }
         for (const auto& [item, r] : byItem)
-            out.push_back(
-                {targetName(), ansi(verify_kind::kExtra), source.shown() + ansi(" línea ") + item, "", "", ""});
+            out.push_back(difference(targetName(), verify_kind::kExtra, source.shown() + ansi(" línea ") + item));
     }
 
     // A source voucher without lines whose copy has some.
@@ -327,10 +371,9 @@ private:
         if (b == blocks.end())
             return;
         for (int r = b->second.first; r < b->second.first + b->second.count; ++r)
-            out.push_back(
-                {targetName(), ansi(verify_kind::kExtra),
-                 source.shown() + ansi(" línea ") + trimmed(at(lines_.rows[std::size_t(r)], kPosLineItem).asText()), "",
-                 "", ""});
+            out.push_back(difference(targetName(), verify_kind::kExtra,
+                                     source.shown() + ansi(" línea ") +
+                                         trimmed(at(lines_.rows[std::size_t(r)], kPosLineItem).asText())));
     }
 
     // Accounts and third parties that the range's audit entries touched, sent or not.
@@ -357,18 +400,20 @@ private:
                 continue;
             }
             const Row source = currentRow(c_.QCopia);
+            const std::string nombre =
+                trimmed(at(source, columnOf(c_.QCopia, tido == kTidoCuenta ? "CUEN_NOMBRE" : "TERC_NOMBRE")).asText());
             c_.QCopia.close();
             ++summary().accounts;
             const std::string key = (tido == kTidoCuenta ? "Cuenta " : "Tercero ") + codigo;
             openDestination(c_.CDestino, queries.destination);
             if (c_.CDestino.isEmpty()) {
-                add(summary(), verify_kind::kMissing, key, "", "");
+                add(summary(), verify_kind::kMissing, key, "", "").nombre = nombre;
             } else {
                 std::vector<VerifyDifference> found;
                 compareRows(key, source, currentRow(c_.CDestino), c_.CDestino.fields(), CopyPath::ColumnCopy, {},
                             found);
                 for (auto& d : found)
-                    record(summary(), std::move(d));
+                    record(summary(), std::move(d)).nombre = nombre;
             }
             c_.CDestino.close();
         }
@@ -378,6 +423,7 @@ private:
         std::size_t target;
         Voucher voucher;
         std::string fecha;
+        HeaderColumns columns;
     };
 
     Componentes& c_;
@@ -456,11 +502,12 @@ std::vector<std::string> verifySummary(const VerifyReport& report)
 
 std::string verifyCsv(const VerifyReport& report, std::string_view separator)
 {
-    std::string text =
-        csvLine({ansi("Compañía de origen"), "Diferencia", "Clave", "Columna", "Valor en origen", "Valor en destino"},
-                separator);
+    std::string text = csvLine({ansi("Compañía de origen"), "Diferencia", "Clave", "Columna", "Valor en origen",
+                                "Valor en destino", "Fecha", "Total", "Nombre"},
+                               separator);
     for (const auto& d : report.differences)
-        text += csvLine({d.target, d.kind, d.key, d.column, d.source, d.destination}, separator);
+        text += csvLine({d.target, d.kind, d.key, d.column, d.source, d.destination, d.fecha, d.total, d.nombre},
+                        separator);
     return text;
 }
 

@@ -22,6 +22,11 @@ struct VerifyDifference {
     std::string column;       // the column that differs; "" for a whole row
     std::string source;       // value in the source
     std::string destination;  // value in the destination
+    // What names the item to an accountant: a voucher's date and total, an account's or a
+    // third party's name.
+    std::string fecha;
+    std::string total;
+    std::string nombre;
 };
 
 namespace verify_kind {

@@ -21,7 +21,7 @@ std::vector<std::vector<std::string>> rowsOf(const VerifyReport& report)
 {
     std::vector<std::vector<std::string>> rows;
     for (const auto& d : report.differences)
-        rows.push_back({d.target, d.kind, d.key, d.column, d.source, d.destination});
+        rows.push_back({d.target, d.kind, d.key, d.column, d.source, d.destination, d.fecha, d.total, d.nombre});
     return rows;
 }
 
@@ -40,7 +40,8 @@ VerifyDialog::VerifyDialog(VerifyReport report, const std::string& detailPath, D
     summary->setAccessibleDescription(QStringLiteral("Lo comparado y las diferencias de cada compañía de origen"));
     table = new ReportGrid(
         {{QStringLiteral("Compañía de origen"), QStringLiteral("Diferencia"), QStringLiteral("Clave"),
-          QStringLiteral("Columna"), QStringLiteral("Valor en origen"), QStringLiteral("Valor en destino")},
+          QStringLiteral("Columna"), QStringLiteral("Valor en origen"), QStringLiteral("Valor en destino"),
+          QStringLiteral("Fecha"), QStringLiteral("Total"), QStringLiteral("Nombre")},
          1,
          QStringLiteral("Todas las diferencias")},
         rowsOf(report_), this);

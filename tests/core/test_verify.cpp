@@ -120,14 +120,32 @@ TEST_F(Verify, FindsEveryKindOfDifferenceAndWritesOneLineEachToTheDetailFile)
     EXPECT_EQ(report.differenceCount(), 8);
     EXPECT_EQ(report.lockedCount(), 2);
 
+    // Date and total from the source, or from the destination for a voucher left over there.
+    const struct {
+        const char* key;
+        const char* described;  // date | total | name
+    } items[] = {{"Comprobante CEG CE000006", "2026/12/09 | 600.00 | "},
+                 {"Comprobante CEG CE000003 línea 1", "2026/12/09 | 300.00 | "},
+                 {"Comprobante CEG CE000090", "2026/12/09 |  | "},
+                 {"Cuenta 110505", " |  | Caja general"},
+                 {"Tercero 800123", " |  | Transportes del Norte"}};
+    for (const auto& item : items) {
+        SCOPED_TRACE(item.key);
+        const auto d = std::find_if(report.differences.begin(), report.differences.end(),
+                                    [&](const VerifyDifference& d) { return toUtf8(d.key) == item.key; });
+        ASSERT_NE(d, report.differences.end());
+        EXPECT_EQ(toUtf8(d->fecha + " | " + d->total + " | " + d->nombre), item.described);
+    }
+
     const std::string path = writeVerifyDetail(dialogs, report);
     EXPECT_EQ(path, site.root() + "/" + kVerifyDetailFile);
     const auto lines = site.journalLines(kVerifyDetailFile);
     ASSERT_EQ(lines.size(), 11u);
-    EXPECT_EQ(toUtf8(lines[0]), "Compañía de origen,Diferencia,Clave,Columna,Valor en origen,Valor en destino");
+    EXPECT_EQ(toUtf8(lines[0]),
+              "Compañía de origen,Diferencia,Clave,Columna,Valor en origen,Valor en destino,Fecha,Total,Nombre");
     EXPECT_NE(std::find(lines.begin(), lines.end(),
                         "S01 Sucursal Norte,Diferente,Comprobante CEG CE000002,ENCO_DESCRIPCION,"
-                        "Pago de proveedor 000002,\"Editado, a mano\""),
+                        "Pago de proveedor 000002,\"Editado, a mano\",2026/12/09,200.00,"),
               lines.end());
 }
 

@@ -113,6 +113,22 @@ TEST_F(ReportDialogs, TheVerificationShowsItsDifferencesAndWhereTheDetailWent)
     const std::string detail = site.root() + "/VERIFICACION.CSV";
     EXPECT_EQ(dialog->detail->text(), QStringLiteral("Detalle: ") + QString::fromStdString(detail));
     EXPECT_EQ(site.site().journalLines("VERIFICACION.CSV").size(), std::size_t(dialog->grid->rowCount()) + 1);
+
+    // What names each item, in the last columns: "Fecha", "Total", "Nombre".
+    const std::pair<QString, QString> items[] = {
+        {QStringLiteral("Comprobante CEG CE000006"), QStringLiteral("Fecha=2026/12/09 | Total=600.00 | Nombre=")},
+        {QStringLiteral("Cuenta 110505"), QStringLiteral("Fecha= | Total= | Nombre=Caja general")}};
+    for (const auto& [key, described] : items) {
+        SCOPED_TRACE(key.toStdString());
+        const auto found = dialog->grid->findItems(key, Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1);
+        const int row = found.front()->row();
+        QStringList texts;
+        for (int column = 6; column <= 8; ++column)
+            texts << dialog->grid->horizontalHeaderItem(column)->text() + QLatin1Char('=') +
+                         dialog->grid->item(row, column)->text();
+        EXPECT_EQ(texts.join(QStringLiteral(" | ")), described);
+    }
 }
 
 std::vector<QString> columnTexts(const QTableWidget& grid, int column)
