@@ -29,6 +29,8 @@ KeyOfKind keyOf(const Query& entry)
 
 }  // namespace
 
+bool hasDocumentKey(const Query& entry) { return !entry.field(keyOf(entry).field).isNull(); }
+
 bool namesItsDocument(RunContext& run)
 {
     const Query& entry = run.c.QAuditor;

@@ -6,6 +6,7 @@
 #include "principalconta/transmission/column_copy.h"
 #include "principalconta/transmission/commands.h"
 #include "principalconta/transmission/document_key.h"
+#include "principalconta/transmission/source_read.h"
 
 namespace kalvora {
 
@@ -50,7 +51,7 @@ MasterDataPlan planMasterData(RunContext& run, int tido)
 {
     Componentes& c = run.c;
     const MasterDataQueries queries = masterDataQueries(tido, c.QAuditor.field("AUDI_COD").asText());
-    openSource(c.QCopia, queries.source);
+    readSource(c, [&] { openSource(c.QCopia, queries.source); });
     if (c.QCopia.isEmpty())
         return MasterDataPlan::SourceMissing;
     openDestination(c.CDestino, queries.destination);

@@ -5,6 +5,7 @@
 #include "data/schema.h"
 #include "principalconta/componentes.h"
 #include "principalconta/transmission/csv_line.h"
+#include "principalconta/transmission/document_key.h"
 #include "principalconta/transmission/master_data_replication.h"
 #include "principalconta/transmission/run_steps.h"
 #include "principalconta/transmission/target_walk.h"
@@ -26,7 +27,7 @@ struct ActionTexts {
     const char* count;
 };
 
-// In the order of PreviewAction.
+// In the order of PreviewAction, in UTF-8.
 const ActionTexts kActionTexts[kPreviewActions] = {
     {"copiar", "copiar"},
     {"reemplazar", "reemplazar"},
@@ -34,6 +35,7 @@ const ActionTexts kActionTexts[kPreviewActions] = {
     {"omitir: protegido por la fecha de bloqueo", "protegidas"},
     {"omitir: no existe en el origen", "sin origen"},
     {"omitir: no existe en el destino", "nada que borrar"},
+    {"fallará: no indica el comprobante o el código", "fallarán"},
 };
 
 std::string trimmed(std::string text)
@@ -73,16 +75,19 @@ public:
         line.fecha = entry.field("AUDI_FECHA").asText();
         line.hora = entry.field("AUDI_HORA").asText();
         line.codigo = line.audiCod;
+        const bool named = hasDocumentKey(entry);
         switch (line.tido) {
         case kTidoComprobante:
             line.tipo = "Comprobante";
             line.codigo = trimmed(entry.field("AUDI_TICO").asText()) + " " + line.audiCod;
-            line.action = entry.field("AUDI_OPER").asText() == kOperBorrado ? deletion(run) : copy(run);
+            line.action = !named                                              ? PreviewAction::NamesNothing
+                          : entry.field("AUDI_OPER").asText() == kOperBorrado ? deletion(run)
+                                                                              : copy(run);
             break;
         case kTidoCuenta:
         case kTidoTercero:
             line.tipo = line.tido == kTidoCuenta ? "Cuenta" : "Tercero";
-            line.action = masterData(run, line.tido, line.audiCod);
+            line.action = named ? masterData(run, line.tido, line.audiCod) : PreviewAction::NamesNothing;
             break;
         default:
             return true;
@@ -174,7 +179,7 @@ PreviewReport vistaPrevia(Componentes& c, Dialogs& dialogs, Progress& progress, 
     return report;
 }
 
-std::string actionText(PreviewAction action) { return kActionTexts[std::size_t(action)].line; }
+std::string actionText(PreviewAction action) { return ansi(kActionTexts[std::size_t(action)].line); }
 
 std::array<int, kPreviewActions> previewTotals(const PreviewReport& report)
 {
@@ -192,8 +197,7 @@ std::string previewCounts(const std::string& name, const std::array<int, kPrevie
     for (std::size_t a = 0; a < kPreviewActions; ++a) {
         entries += counts[a];
         if (counts[a] > 0)
-            detail +=
-                (detail.empty() ? "" : ", ") + std::string(kActionTexts[a].count) + " " + std::to_string(counts[a]);
+            detail += (detail.empty() ? "" : ", ") + ansi(kActionTexts[a].count) + " " + std::to_string(counts[a]);
     }
     return name + ": " + total(entries, "entrada", "entradas") + (detail.empty() ? "" : " (" + detail + ")");
 }

@@ -22,8 +22,9 @@ enum class PreviewAction {
     Locked,           // left alone: the lock date protects it in the source or the destination
     SourceMissing,    // the source no longer holds it: nothing happens
     NothingToDelete,  // a deletion of a voucher the destination does not hold
+    NamesNothing,     // an entry without its voucher or code: the run fails it
 };
-inline constexpr std::size_t kPreviewActions = 6;
+inline constexpr std::size_t kPreviewActions = 7;
 
 // One entry. Texts in Windows-1252.
 struct PreviewLine {

@@ -5,6 +5,7 @@
 #include "principalconta/transmission/commands.h"
 #include "principalconta/transmission/run_steps.h"
 #include "principalconta/transmission/selection.h"
+#include "principalconta/transmission/source_read.h"
 
 namespace kalvora {
 
@@ -70,10 +71,18 @@ int walkTargets(RunContext& run, Progress& progress, const std::string& captionS
             skipTarget(run, failure);
             continue;
         }
-        while (!c.QAuditor.eof()) {
-            if (!handler.entry(run))
-                c.QAuditor.last();
-            c.QAuditor.next();
+        try {
+            while (!c.QAuditor.eof()) {
+                if (!handler.entry(run))
+                    c.QAuditor.last();
+                readSource(c, [&] { c.QAuditor.next(); });
+            }
+        } catch (const SourceUnreachable& failure) {
+            // The entry in progress stays pending; those before it keep their flags.
+            c.QAuditor.close();
+            handler.finishTarget(run);
+            skipTarget(run, failure);
+            continue;
         }
         c.QAuditor.close();
         handler.finishTarget(run);

@@ -23,8 +23,9 @@ public:
 
 // For every target of Creplicac, in order: connect its source, caption the progress with
 // captionStart + RPCO_NOMBRE, select its pending entries desde to hasta and hand each one
-// to the handler. A source that cannot be opened or read, or that is the destination itself,
-// is told, kept in run.unreachable, and followed by "¿Continuar con las demás compañías de
+// to the handler. A source that cannot be opened or read (also in the middle of an entry:
+// the handler then finishes the target as after its last entry), or that is the destination
+// itself, is told, kept in run.unreachable, and followed by "¿Continuar con las demás compañías de
 // origen?": Yes goes on with the next target, No raises SilentAbort. Returns the number of
 // targets visited.
 int walkTargets(RunContext& run, Progress& progress, const std::string& captionStart, const Date& desde,

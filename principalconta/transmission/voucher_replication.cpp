@@ -8,6 +8,7 @@
 #include "principalconta/transmission/commands.h"
 #include "principalconta/transmission/document_key.h"
 #include "principalconta/transmission/lock_date.h"
+#include "principalconta/transmission/source_read.h"
 
 #include <vector>
 
@@ -112,14 +113,14 @@ void copyLines(RunContext& run, std::int64_t key)
     try {
         // The key is new: the destination has no lines under it.
         openEmptyDestination(c.CDestino, "SELECT * FROM COMPROBANTE_DETALLE WHERE ENCO_CONSEC = " + destinationKey);
-        c.linesAhead.open(c.QCopiadet, c.QAuditor);
+        readSource(c, [&] { c.linesAhead.open(c.QCopiadet, c.QAuditor); });
         while (!c.QCopiadet.eof() && !run.entryFailed) {
             c.CDestino.insert();
             copiar_campos(c.CDestino, c.QCopiadet);
             c.CDestino.field(kPosConsec).setInteger(key);
             c.CDestino.post();
             run.entryFailed = c.CDestino.applyUpdates(0) != 0;
-            c.QCopiadet.next();
+            readSource(c, [&] { c.QCopiadet.next(); });
         }
     } catch (...) {
         c.QCopiadet.close();
@@ -149,7 +150,7 @@ std::string voucherCondition(const std::string& tipo, const std::string& prefijo
 VoucherPlan planVoucherCopy(RunContext& run)
 {
     Componentes& c = run.c;
-    c.headersAhead.open(c.QCopia, c.QAuditor);
+    readSource(c, [&] { c.headersAhead.open(c.QCopia, c.QAuditor); });
     VoucherPlan plan;
     if (c.QCopia.isEmpty())
         return plan;

@@ -101,6 +101,16 @@ TEST_F(Preview, ListsWhatTheNextRunTakesUpAndWritesNothing)
     EXPECT_EQ(sent.transmitted, 14);
     EXPECT_EQ(journalFields(site.journalLines("ENVIO.TXT")), journalFields(report));
     EXPECT_TRUE(preview().lines.empty()) << "everything sent";
+
+    {
+        test::CompanyRows north(site.source(Consolidation::kNorth));
+        north.audit(test::voucherEntry(900, test::Voucher{.consec = 0, .prefijo = "CE", .numero = "000900"}));
+        north.execute("UPDATE AUDITORIA SET AUDI_IDDOC = NULL WHERE AUDI_ID = 900");
+    }
+    const PreviewReport keyless = preview();
+    ASSERT_EQ(keyless.lines.size(), 1u);
+    EXPECT_EQ(toUtf8(actionText(keyless.lines[0].action)), "fallará: no indica el comprobante o el código")
+        << "not planned as voucher 0";
 }
 
 TEST_F(Preview, RefusesAsTheRunDoesAndTheCsvQuotesWhatNeedsIt)

@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -52,10 +53,10 @@ protected:
 
     // The run told which target and why, asked, went on, and sent the reachable source.
     void expectSkipped(const TransmissionSummary& summary, const std::string& nombre, const std::string& servidor,
-                       const std::string& reason)
+                       const std::string& reason, int sentBefore = 0)
     {
         EXPECT_TRUE(summary.concluded);
-        EXPECT_EQ(summary.transmitted, 1);
+        EXPECT_EQ(summary.transmitted, 1 + sentBefore);
         ASSERT_EQ(summary.unreachable.size(), 1u);
         EXPECT_EQ(summary.unreachable[0].nombre, nombre);
         EXPECT_EQ(summary.unreachable[0].servidor, servidor);
@@ -131,18 +132,39 @@ TEST_F(UnreachableSources, TheEditorRefusesToSaveATargetThatIsTheDestination)
 }
 
 // Through the real server: what it refuses, said in Spanish, whatever the engine's words.
+// A table refused in the middle of the entries (the account, then the voucher, then the
+// third party) leaves the entry in progress pending and the entries before it flagged.
 TEST_F(UnreachableSources, EveryRefusalOfTheServerSaysWhatWasRefused)
 {
     test::ServerDir server;
     std::filesystem::create_directories(server.path() + "/datos/SRV");
     test::shareWithServer(server.path() + "/datos");
     test::shareWithServer(server.path() + "/datos/SRV");
-    test::createServerDatabase(server.path() + "/datos/SRV/kalvora.fdb", ddl::companyDatabase());
+    const std::string srv =
+        test::createServerDatabase(server.path() + "/datos/SRV/kalvora.fdb", ddl::companyDatabase());
     const std::string host = test::serverLocation(server.path());
     test::ServerUser reader{"kalvora_origen", "Origen.2026"};
+    {
+        test::CompanyRows rows(srv, test::sysdba());
+        rows.account(Account{.cod = "2205"});
+        rows.voucher(Voucher{.consec = 1, .lines = {VoucherLine{.item = 1}}});
+        rows.thirdParty(test::ThirdParty{.nit = "900"});
+        rows.audit(test::accountEntry(1, "2205"));
+        rows.audit(test::voucherEntry(2, Voucher{.consec = 1}));
+        rows.audit(test::thirdPartyEntry(3, "900"));
+    }
+    const std::vector<std::string> tables{"AUDITORIA", "CUENTAS", "COMPROBANTE_ENCABEZADO", "COMPROBANTE_DETALLE",
+                                          "TERCEROS"};
 
     struct Case {
         std::string servidor, codigo, usuario, clave, reason;
+        std::string refused{};  // a table the reader may not read, the others granted
+        std::string flags{};    // of the source after the run
+    };
+    const auto refusal = [&](const std::string& table, const std::string& flags) {
+        return Case{
+            host,  "SRV", reader.name(), reader.password(), ansi("no tiene permiso para leer la tabla ") + table,
+            table, flags};
     };
     const std::vector<Case> cases{
         {host, "SRV", "SYSDBA", "equivocada", ansi("rechazó el usuario o la clave de replicación")},
@@ -150,6 +172,10 @@ TEST_F(UnreachableSources, EveryRefusalOfTheServerSaysWhatWasRefused)
         {host, "NOX", "SYSDBA", test::sysdbaPassword(), ansi("no se pudo abrir el archivo")},
         {"127.0.0.1/1:" + server.path(), "SRV", "SYSDBA", test::sysdbaPassword(),
          ansi("no atiende conexiones en el puerto 1")},
+        refusal("CUENTAS", "NNN"),
+        refusal("COMPROBANTE_ENCABEZADO", "SNN"),
+        refusal("COMPROBANTE_DETALLE", "SNN"),
+        refusal("TERCEROS", "SSN"),
     };
     // The embedded engine takes any password, and grants are the user's own there too.
     test::execute(reachable, {"GRANT ALL ON AUDITORIA TO PUBLIC", "GRANT ALL ON CUENTAS TO PUBLIC"});
@@ -159,12 +185,28 @@ TEST_F(UnreachableSources, EveryRefusalOfTheServerSaysWhatWasRefused)
             return "UPDATE CONFIGURACION SET CONF_VALOR = " + quoted(value) +
                    " WHERE CONF_PROPIEDAD = " + quoted(s.propiedad);
         };
-        test::execute(site.destination(), {"DELETE FROM REPLICA_CONTA", set(schema::kUsuarioReplica, k.usuario),
-                                           set(schema::kClaveReplica, k.clave)});
+        test::execute(site.destination(),
+                      {"DELETE FROM REPLICA_CONTA", "DELETE FROM COMPROBANTE_DETALLE",
+                       "DELETE FROM COMPROBANTE_ENCABEZADO", set(schema::kUsuarioReplica, k.usuario),
+                       set(schema::kClaveReplica, k.clave)});
         test::execute(reachable, {"UPDATE AUDITORIA SET AUDI_ENVIO = 'N'"});
+        if (!k.refused.empty()) {
+            test::CompanyRows rows(srv, test::sysdba());
+            rows.execute("UPDATE AUDITORIA SET AUDI_ENVIO = 'N'");
+            for (const std::string& table : tables)
+                rows.execute("GRANT SELECT, UPDATE ON " + table + " TO " + reader.name());
+            rows.execute("REVOKE ALL ON " + k.refused + " FROM " + reader.name());
+        }
         destination.target(1, "Sede Remota", k.servidor, k.codigo);
         dialogs.clear();
-        expectSkipped(send(), "Sede Remota", k.servidor, k.reason);
+        const int sentBefore = int(std::count(k.flags.begin(), k.flags.end(), 'S'));
+        expectSkipped(send(), "Sede Remota", k.servidor, k.reason, sentBefore);
+        if (k.refused.empty())
+            continue;
+        EXPECT_EQ(test::sentFlags(srv, test::sysdba()), k.flags);
+        EXPECT_EQ(test::query(site.destination(), "select * from comprobante_detalle").rows.size(),
+                  k.flags[1] == 'S' ? 1u : 0u)
+            << "a voucher whose lines were refused leaves no header behind";
     }
 }
 
