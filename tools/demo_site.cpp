@@ -81,6 +81,19 @@ const AccountInfo kAccounts[] = {
     {"519595", "Otros gastos diversos", "D"},
 };
 constexpr std::size_t kChartInDestination = 14;
+// The account whose name someone changed by hand in the destination after a run had sent it.
+constexpr std::size_t kEditedAccount = 7;
+const char* const kEditedAccountName = "IVA por pagar (editada en el consolidado)";
+
+// A voucher that only the destination holds: someone recorded it there by hand.
+struct ExtraVoucher {
+    const char* tipo = "NCO";
+    const char* prefijo = "NV";
+    const char* numero = "000900";
+    const char* descripcion = "Ajuste registrado solo en el consolidado";
+    std::int64_t total = 320'000'00;  // cents
+};
+const ExtraVoucher kExtraVoucher;
 
 struct ThirdPartyInfo {
     const char* nit;
@@ -150,6 +163,19 @@ struct Copy {
     int consec = 0;
     std::string descripcion;
 };
+
+// An account as the suite stores it, with the name given.
+void insertAccount(BulkRows& rows, const AccountInfo& a, const std::string& nombre)
+{
+    rows.insert(schema::kCuentas, {{"CUEN_COD", a.code},
+                                   {"CUEN_NOMBRE", nombre},
+                                   {"CUEN_NATURALEZA", a.nature},
+                                   {"CUEN_NIVEL", 4},
+                                   {"CUEN_SALDO", money4(0)},
+                                   {"CUEN_TASA", money2(0)},
+                                   {"CUEN_CREADA", Date{2015, 1, 2}},
+                                   {"CUEN_NOTAS", ansi("Plan único de cuentas")}});
+}
 
 // One source company: its documents, and audit entries in the order the suite wrote them.
 // Counts the entries that a transmission of `today` selects for its target.
@@ -244,9 +270,9 @@ public:
         audit(schema::kTidoComprobante, 0, schema::kOperBorrado, cod, tipo, ansi("Eliminación del comprobante"));
     }
 
-    void accountEntry(const AccountInfo& a, int daysAgo = 0)
+    void accountEntry(const AccountInfo& a, int daysAgo = 0, const std::string& envio = "N")
     {
-        audit(schema::kTidoCuenta, 0, "M", a.code, "", ansi("Actualización de la cuenta"), "N", daysAgo);
+        audit(schema::kTidoCuenta, 0, "M", a.code, "", ansi("Actualización de la cuenta"), envio, daysAgo);
     }
 
     void thirdPartyEntry(const ThirdPartyInfo& t, int daysAgo = 0)
@@ -370,17 +396,7 @@ private:
         return consec;
     }
 
-    void account(const AccountInfo& a)
-    {
-        rows_.insert(schema::kCuentas, {{"CUEN_COD", a.code},
-                                        {"CUEN_NOMBRE", ansi(a.name)},
-                                        {"CUEN_NATURALEZA", a.nature},
-                                        {"CUEN_NIVEL", 4},
-                                        {"CUEN_SALDO", money4(0)},
-                                        {"CUEN_TASA", money2(0)},
-                                        {"CUEN_CREADA", Date{2015, 1, 2}},
-                                        {"CUEN_NOTAS", ansi("Plan único de cuentas")}});
-    }
+    void account(const AccountInfo& a) { insertAccount(rows_, a, ansi(a.name)); }
 
     void thirdParty(const ThirdPartyInfo& t)
     {
@@ -519,9 +535,19 @@ std::vector<std::string> fillValle(SourceCompany& s, BulkRows& destination, cons
         afternoon.push_back([&s, i] { s.thirdPartyEntry(kCustomers[i + 2]); });
     shuffled(std::move(afternoon), s.random());
 
+    // An account that an earlier run sent; its name was changed by hand in the destination.
+    s.accountEntry(kAccounts[kEditedAccount], 0, schema::kEnvioEnviado);
+
     const std::string target = std::string(kCompanies[2].code) + " " + ansi(kCompanies[2].name);
     const std::string shownToday = formatDate(today, kLockPicture);
+    const ExtraVoucher& extra = kExtraVoucher;
+    const std::string editedAccount = ansi(kAccounts[kEditedAccount].name);
     return {
+        csvLine({target, ansi(verify_kind::kExtra),
+                 "Comprobante " + std::string(extra.tipo) + " " + extra.prefijo + extra.numero, "", "", shownToday,
+                 shownToday, money2(extra.total).asText(), ""}),
+        csvLine({target, ansi(verify_kind::kDifferent), "Cuenta " + std::string(kAccounts[kEditedAccount].code),
+                 "CUEN_NOMBRE", editedAccount, ansi(kEditedAccountName), "", "", editedAccount}),
         csvLine({target, ansi(verify_kind::kDifferent), editedCopy.key, "ENCO_DESCRIPCION",
                  ansi("Comprobante de egreso"), edited, shownToday, editedCopy.total, ""}),
         csvLine({target, ansi(verify_kind::kMissing), refused.key, "", shownToday, "", shownToday, refused.total, ""})};
@@ -605,11 +631,14 @@ void writeDestination(const std::string& server, const Date& today, const std::s
                                         {"RPCO_COD", kCompanies[2].code}});
 
     for (std::size_t i = 0; i < kChartInDestination; ++i)
-        rows.insert(schema::kCuentas, {{"CUEN_COD", kAccounts[i].code},
-                                       {"CUEN_NOMBRE", ansi(kAccounts[i].name)},
-                                       {"CUEN_NATURALEZA", kAccounts[i].nature},
-                                       {"CUEN_NIVEL", 4},
-                                       {"CUEN_CREADA", Date{2015, 1, 2}}});
+        if (i == kEditedAccount)
+            insertAccount(rows, kAccounts[i], ansi(kEditedAccountName));
+        else
+            rows.insert(schema::kCuentas, {{"CUEN_COD", kAccounts[i].code},
+                                           {"CUEN_NOMBRE", ansi(kAccounts[i].name)},
+                                           {"CUEN_NATURALEZA", kAccounts[i].nature},
+                                           {"CUEN_NIVEL", 4},
+                                           {"CUEN_CREADA", Date{2015, 1, 2}}});
     for (std::size_t i = 0; i < 3; ++i)
         rows.insert(schema::kTerceros, {{"TERC_NIT", kSuppliers[i].nit},
                                         {"TERC_NOMBRE", ansi(kSuppliers[i].name)},
@@ -632,6 +661,16 @@ void writeDestination(const std::string& server, const Date& today, const std::s
                                               {"DECO_DEBITO", money4(845'000'00)},
                                               {"DECO_CREDITO", money4(0)},
                                               {"DECO_FECHA", today}});
+    const ExtraVoucher& extra = kExtraVoucher;
+    constexpr int kExtraConsec = 4572;
+    rows.insert(schema::kComprobanteEncabezado, {{"ENCO_CONSEC", kExtraConsec},
+                                                 {"TICO_COD", extra.tipo},
+                                                 {"PRCO_PREF", extra.prefijo},
+                                                 {"ENCO_NUMERO", extra.numero},
+                                                 {"ENCO_FECHA", today},
+                                                 {"ENCO_DESCRIPCION", ansi(extra.descripcion)},
+                                                 {"ENCO_TOTAL", money2(extra.total)},
+                                                 {"ENCO_ESTADO", 0}});
     rows.insert(schema::kComprobanteDetalle, {{"ENCO_CONSEC", kConsec},
                                               {"DECO_ITEM", 2},
                                               {"CUEN_COD", "220505"},

@@ -3,9 +3,9 @@
 namespace kalvora {
 
 BatchSteps::BatchSteps(Componentes& c, Dialogs& dialogs, Progress& progress, std::optional<Date> desde,
-                       std::optional<Date> hasta, batch::BatchMode mode)
+                       std::optional<Date> hasta, batch::BatchMode mode, bool dryRun, bool deleteExtra)
     : c_(c), dialogs_(dialogs), progress_(progress), signIn_(c), destination_(c), chosenDesde_(desde),
-      chosenHasta_(hasta), mode_(mode)
+      chosenHasta_(hasta), mode_(mode), dryRun_(dryRun), deleteExtra_(deleteExtra)
 {
 }
 
@@ -38,6 +38,9 @@ void BatchSteps::send()
         break;
     case batch::BatchMode::Verify:
         verification_ = verificar(c_, dialogs_, progress_, compania_, desde_, hasta_);
+        break;
+    case batch::BatchMode::Repair:
+        repair_ = reparar(c_, dialogs_, progress_, compania_, desde_, hasta_, deleteExtra_, dryRun_);
         break;
     }
 }

@@ -5,6 +5,7 @@
 #include "ctrlaccesoconta/sign_in.h"
 #include "principalconta/destination_company.h"
 #include "principalconta/transmission/preview.h"
+#include "principalconta/transmission/repair.h"
 #include "principalconta/transmission/transmission.h"
 #include "principalconta/transmission/verify.h"
 #include "principalconta/unattended.h"
@@ -22,7 +23,8 @@ public:
     // desde and hasta replace the sequence's dates (today) when given; the mode says what
     // "Enviar" becomes.
     BatchSteps(Componentes& c, Dialogs& dialogs, Progress& progress, std::optional<Date> desde,
-               std::optional<Date> hasta, batch::BatchMode mode = batch::BatchMode::Send);
+               std::optional<Date> hasta, batch::BatchMode mode = batch::BatchMode::Send, bool dryRun = false,
+               bool deleteExtra = false);
 
     void signIn(const std::string& servidor, const std::string& usuario, const std::string& clave) override;
     void showServer() override;
@@ -35,6 +37,7 @@ public:
     const std::optional<TransmissionSummary>& summary() const { return summary_; }
     const std::optional<PreviewReport>& preview() const { return preview_; }
     const std::optional<VerifyReport>& verification() const { return verification_; }
+    const std::optional<RepairOutcome>& repair() const { return repair_; }
 
 private:
     Componentes& c_;
@@ -48,9 +51,12 @@ private:
     Date desde_;
     Date hasta_;
     batch::BatchMode mode_;
+    bool dryRun_;
+    bool deleteExtra_;
     std::optional<TransmissionSummary> summary_;
     std::optional<PreviewReport> preview_;
     std::optional<VerifyReport> verification_;
+    std::optional<RepairOutcome> repair_;
 };
 
 }  // namespace kalvora

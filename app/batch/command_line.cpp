@@ -69,10 +69,16 @@ BatchOptions parseCommandLine(const std::vector<std::string>& arguments,
             options.version = true;
             return options;
         }
-        if (argument == "--preview" || argument == "--verify") {
+        if (argument == "--preview" || argument == "--verify" || argument == "--repair") {
             if (options.mode != BatchMode::Send)
-                throw UsageError("--preview y --verify no se usan juntas");
-            options.mode = argument == "--preview" ? BatchMode::Preview : BatchMode::Verify;
+                throw UsageError("--preview, --verify y --repair no se usan juntas");
+            options.mode = argument == "--preview"  ? BatchMode::Preview
+                           : argument == "--verify" ? BatchMode::Verify
+                                                    : BatchMode::Repair;
+            continue;
+        }
+        if (argument == "--dry-run" || argument == "--delete-extra") {
+            (argument == "--dry-run" ? options.dryRun : options.deleteExtra) = true;
             continue;
         }
         // "--name value" or "--name=value".
@@ -98,6 +104,8 @@ BatchOptions parseCommandLine(const std::vector<std::string>& arguments,
             options.continueOnUnreachable = parseOnUnreachable(value);
     }
 
+    if ((options.dryRun || options.deleteExtra) && options.mode != BatchMode::Repair)
+        throw UsageError(std::string(options.dryRun ? "--dry-run" : "--delete-extra") + " solo se usa con --repair");
     if (positional.size() != 4)
         throw UsageError(ansi("Se esperan 4 argumentos (SERVIDOR USUARIO CLAVE COMPAÑIA) y se recibieron ") +
                          std::to_string(positional.size()));
@@ -149,6 +157,14 @@ Opciones:
                       cuentas y terceros de las entradas del rango con el destino; da un
                       resumen por compañía de origen y escribe cada diferencia en
                       VERIFICACION.CSV en el directorio de instalación
+  --repair            verifica como --verify, luego repara cada diferencia que puede
+                      (copia otra vez desde su origen el comprobante que falta o es
+                      distinto, iguala la cuenta o el tercero) y verifica otra vez; no
+                      toca lo protegido por la fecha de bloqueo ni escribe en las
+                      compañías de origen; deja un informe informes/reparacion-*.html
+  --dry-run           con --repair: solo muestra el plan, no escribe nada
+  --delete-extra      con --repair: borra también los comprobantes que solo tiene el
+                      destino ("Sobra en destino"); sin ella se dejan
   -h, --help          muestra esta ayuda
   --version           muestra la versión del programa
   --                  fin de las opciones (para una clave que empieza con "-")
@@ -170,6 +186,10 @@ Estado de salida:
   alguna compañía de origen que no se pudo leer.
   Con --verify: 0 el destino tiene lo que tienen los orígenes, 1 hay diferencias
   (las protegidas por la fecha de bloqueo no cuentan), 2 no se pudo comparar.
+  Con --repair: 0 la verificación después de reparar no encuentra nada, 1 quedan
+  diferencias (las que sobran en destino sin --delete-extra, las que el destino
+  rechazó), 2 se detuvo. Con --dry-run: 0 no hay diferencias, 1 las hay (el
+  plan dice qué se haría con cada una), 2 no se pudo comparar.
 
 Entorno:
   KALVORA_REGISTRY    archivo del registro: directorio de instalación, formatos

@@ -18,8 +18,8 @@ public:
 };
 
 // What the batch does once connected: "Enviar", or only say what it would send, or compare
-// the destination with its sources.
-enum class BatchMode { Send, Preview, Verify };
+// the destination with its sources, or set right what that comparison finds.
+enum class BatchMode { Send, Preview, Verify, Repair };
 
 struct BatchOptions {
     bool help = false;
@@ -32,6 +32,9 @@ struct BatchOptions {
     // The answer to "¿Continuar con las demás compañías de origen?" after a source that
     // could not be opened or read.
     bool continueOnUnreachable = true;
+    // --repair: only print the plan; delete what only the destination holds.
+    bool dryRun = false;
+    bool deleteExtra = false;
 };
 
 // The password argument that stands for $KALVORA_PASSWORD.
@@ -54,5 +57,9 @@ inline constexpr int kExitUsage = 64;
 inline constexpr int kExitSame = 0;
 inline constexpr int kExitDifferent = 1;
 inline constexpr int kExitNotCompared = 2;
+// --repair: the verification after it finds nothing; something is left; it stopped.
+inline constexpr int kExitRepaired = 0;
+inline constexpr int kExitLeft = 1;
+inline constexpr int kExitRepairStopped = 2;
 
 }  // namespace kalvora::batch

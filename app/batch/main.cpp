@@ -65,6 +65,7 @@ struct Outcome {
     TransmissionSummary summary;
     std::optional<PreviewReport> preview;
     std::optional<VerifyReport> verification;
+    std::optional<RepairOutcome> repair;
 };
 
 // The main window's components live exactly as long as the run: leaving here closes the
@@ -73,7 +74,8 @@ Outcome transmit(const BatchOptions& options, Dialogs& dialogs, Progress& progre
 {
     Componentes componentes;
     ConfigurarProviders(componentes, dialogs);
-    BatchSteps steps(componentes, dialogs, progress, options.desde, options.hasta, options.mode);
+    BatchSteps steps(componentes, dialogs, progress, options.desde, options.hasta, options.mode, options.dryRun,
+                     options.deleteExtra);
     const bool ran = runGuarded(dialogs, [&] { runUnattended(options.arguments, steps); });
     Outcome outcome;
     if (steps.summary()) {
@@ -87,6 +89,10 @@ Outcome transmit(const BatchOptions& options, Dialogs& dialogs, Progress& progre
     if (steps.verification()) {
         outcome.verification = steps.verification();
         outcome.completed = ran && outcome.verification->completed;
+    }
+    if (steps.repair()) {
+        outcome.repair = steps.repair();
+        outcome.completed = ran && (options.dryRun ? outcome.repair->verified : outcome.repair->completed);
     }
     return outcome;
 }
@@ -106,6 +112,51 @@ int reportVerification(const VerifyReport& report, Dialogs& dialogs)
         std::cout << "Detalle: " << toUtf8(detail) << '\n';
     std::cout.flush();
     return report.differenceCount() > 0 ? kExitDifferent : kExitSame;
+}
+
+std::string repairCounts(const RepairOutcome& repair)
+{
+    return "reparados " + std::to_string(repair.counts.repaired) + ", con error " +
+           std::to_string(repair.counts.failed) + ", protegidos por la fecha de bloqueo " +
+           std::to_string(repair.counts.protectedByLock);
+}
+
+void printReportPath(const std::string& path)
+{
+    if (!path.empty())
+        std::cout << "Informe: " << toUtf8(path) << '\n';
+}
+
+// The plan of a dry run, or both verifications around the repair and its counts.
+int reportRepair(const BatchOptions& options, const Outcome& outcome, Dialogs& dialogs)
+{
+    const RepairOutcome& repair = *outcome.repair;
+    if (options.dryRun) {
+        print(verifySummary(repair.before));
+        print(repairPlanText(repair.plan));
+        std::cout.flush();
+        return repair.before.differenceCount() > 0 ? kExitLeft : kExitRepaired;
+    }
+    std::cout << toUtf8(ansi("Verificación antes de reparar:")) << '\n';
+    print(verifySummary(repair.before));
+    std::cout << toUtf8(ansi("Plan de reparación: ") + planCounts(repair.plan)) << '\n';
+    if (!outcome.completed) {
+        std::cout << toUtf8((repair.interrupted ? ansi("Reparación interrumpida: ") : ansi("Reparación detenida: ")) +
+                            repairCounts(repair))
+                  << '\n';
+        printReportPath(repair.reportPath);
+        std::cout.flush();
+        return kExitRepairStopped;
+    }
+    std::cout << toUtf8(ansi("Reparación: ") + repairCounts(repair)) << '\n';
+    print(unreachableLines(repair.unreachable));
+    std::cout << toUtf8(ansi("Verificación después de reparar:")) << '\n';
+    const int status = reportVerification(repair.after, dialogs);
+    printReportPath(repair.reportPath);
+    std::cout.flush();
+    if (!repair.unreachable.empty())
+        return kExitRepairStopped;
+    return status == kExitSame ? kExitRepaired : kExitLeft;
 }
 
 }  // namespace
@@ -152,6 +203,8 @@ int main(int argc, char* argv[])
         std::cout.flush();
         return kExitStopped;
     }
+    if (outcome.repair && outcome.repair->verified)
+        return reportRepair(options, outcome, dialogs);
     if (!outcome.completed)
         return options.mode == BatchMode::Verify ? kExitNotCompared : kExitStopped;
     if (outcome.preview) {

@@ -34,6 +34,24 @@ const char* const kStyle = "<style>"
 
 std::string reportsFolder(const std::string& directory) { return installationFile(directory, "informes"); }
 
+std::string reportMeta(const std::string& name, const std::string& content)
+{
+    return "<meta name=\"kalvora-" + name + "\" content=\"" + escapeMarkup(content) + "\">\n";
+}
+
+std::string reportFactRow(const std::string& label, const std::string& value)
+{
+    return "<tr><th>" + label + "</th><td>" + escapeMarkup(value) + "</td></tr>\n";
+}
+
+std::string reportPeriod(const Date& desde, const Date& hasta)
+{
+    const auto iso = [](const Date& d) {
+        return std::to_string(d.year) + "-" + twoDigits(d.month) + "-" + twoDigits(d.day);
+    };
+    return "del " + iso(desde) + " al " + iso(hasta);
+}
+
 ReportPage::ReportPage(const std::string& directory, const std::string& kind, const Timestamp& when,
                        const std::string& title, const std::string& head)
 {

@@ -41,4 +41,10 @@ private:
 // "informes" in the installation directory.
 std::string reportsFolder(const std::string& directory);
 
+// Pieces every page uses: a meta line that the list of reports reads back, a row of the
+// table of facts (the value escaped), the period as "del AAAA-MM-DD al AAAA-MM-DD".
+std::string reportMeta(const std::string& name, const std::string& content);
+std::string reportFactRow(const std::string& label, const std::string& value);
+std::string reportPeriod(const Date& desde, const Date& hasta);
+
 }  // namespace kalvora

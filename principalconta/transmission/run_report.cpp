@@ -10,22 +10,6 @@ namespace kalvora {
 
 namespace {
 
-std::string isoDate(const Date& d)
-{
-    const auto two = [](int n) { return (n < 10 ? "0" : "") + std::to_string(n); };
-    return std::to_string(d.year) + "-" + two(d.month) + "-" + two(d.day);
-}
-
-std::string meta(const std::string& name, const std::string& content)
-{
-    return "<meta name=\"kalvora-" + name + "\" content=\"" + escapeMarkup(content) + "\">\n";
-}
-
-std::string dataRow(const std::string& label, const std::string& value)
-{
-    return "<tr><th>" + label + "</th><td>" + escapeMarkup(value) + "</td></tr>\n";
-}
-
 std::string countsText(const RunCounts& n)
 {
     return "entradas tomadas " + std::to_string(n.taken) + ", enviadas " + std::to_string(n.sent) + ", con error " +
@@ -49,11 +33,12 @@ RunReport::RunReport(const std::string& directory, const std::string& usuario, c
     const RegionalFormats formats = regionalFormats();
     const std::string stamp = formats.date(when.date) + " " + formats.time(when.time);
     page_ = std::make_unique<ReportPage>(directory, "envio", when, ansi("Informe de envío de información"),
-                                         meta("fecha", stamp) + meta("usuario", usuario) +
-                                             meta("destino", companiaDestino));
-    page_->add("<table>\n" + dataRow("Fecha y hora", stamp) + dataRow(ansi("Usuario de la sesión"), usuario) +
-               dataRow(ansi("Compañía de destino"), companiaDestino) +
-               dataRow("Periodo", "del " + isoDate(desde) + " al " + isoDate(hasta)));
+                                         reportMeta("fecha", stamp) + reportMeta("usuario", usuario) +
+                                             reportMeta("destino", companiaDestino));
+    page_->add("<table>\n" + reportFactRow("Fecha y hora", stamp) +
+               reportFactRow(ansi("Usuario de la sesión"), usuario) +
+               reportFactRow(ansi("Compañía de destino"), companiaDestino) +
+               reportFactRow("Periodo", reportPeriod(desde, hasta)));
 }
 
 RunReport::~RunReport() = default;
@@ -62,7 +47,7 @@ const std::string& RunReport::path() const { return page_->path(); }
 
 void RunReport::replicationUser(const std::string& usuario)
 {
-    page_->add(dataRow(ansi("Usuario de replicación"), usuario) + "</table>\n");
+    page_->add(reportFactRow(ansi("Usuario de replicación"), usuario) + "</table>\n");
 }
 
 void RunReport::startSource(const std::string& name)
@@ -177,9 +162,9 @@ void RunReport::stopped(const std::string& why)
                        (where.back() == '.' ? "" : ".") + "</p>\n";
     if (!source_.empty())
         text += sourceCounts();
-    text += "<table>\n" + dataRow("Motivo", reason.known ? reason.reason : why) +
-            (reason.known ? dataRow("Mensaje del motor", why) : std::string()) +
-            dataRow(ansi("Qué hacer"), reason.advice) + "</table>\n";
+    text += "<table>\n" + reportFactRow("Motivo", reason.known ? reason.reason : why) +
+            (reason.known ? reportFactRow("Mensaje del motor", why) : std::string()) +
+            reportFactRow(ansi("Qué hacer"), reason.advice) + "</table>\n";
     page_->add(text);
     stopped_ = true;
 }

@@ -13,31 +13,44 @@ namespace {
 
 // The whole count first, in the same transaction, so that the bar knows its maximum; the
 // entries themselves are then read as the run goes, never held all at once.
-int pendingCount(Query& query, const std::string& selection)
+int pendingCount(Query& query, const std::vector<std::string>& selections)
 {
-    openSource(query, "select count(*) from (" + selection + ")");
-    const int count = int(query.field(0).asInteger());
-    query.close();
+    int count = 0;
+    for (const std::string& selection : selections) {
+        openSource(query, "select count(*) from (" + selection + ")");
+        count += int(query.field(0).asInteger());
+        query.close();
+    }
     return count;
 }
 
-// The source opened and its entries selected, or SourceUnreachable.
-void openTarget(RunContext& run, Progress& progress, const std::string& captionStart, const std::string& selection,
-                EntryHandler& handler)
+SourceUnreachable unreadable(Componentes& c, const DatabaseError& e)
+{
+    return SourceUnreachable(currentSource(c, refusalReason(e, currentSourceLocation(c))));
+}
+
+void selectEntries(Componentes& c, const std::string& selection)
+{
+    c.QAuditor.close();
+    c.QAuditor.clearSql();
+    c.QAuditor.addSql(selection);
+    // The entries after the current one tell which vouchers to read ahead.
+    c.QAuditor.openForward(VoucherReadAhead::kEntries - 1);
+}
+
+// The source opened and its first entries selected, or SourceUnreachable.
+void openTarget(RunContext& run, Progress& progress, const std::string& captionStart,
+                const std::vector<std::string>& selections, EntryHandler& handler)
 {
     Componentes& c = run.c;
     connectSource(c);
     progress.setCaption(captionStart + c.Creplicac.field("RPCO_NOMBRE").asText());
     try {
         handler.startTarget(run);
-        progress.reset(pendingCount(c.QCopia, selection));
-        c.QAuditor.close();
-        c.QAuditor.clearSql();
-        c.QAuditor.addSql(selection);
-        // The entries after the current one tell which vouchers to read ahead.
-        c.QAuditor.openForward(VoucherReadAhead::kEntries - 1);
+        progress.reset(pendingCount(c.QCopia, selections));
+        selectEntries(c, selections.front());
     } catch (const DatabaseError& e) {
-        throw SourceUnreachable(currentSource(c, refusalReason(e, currentSourceLocation(c))));
+        throw unreadable(c, e);
     }
 }
 
@@ -61,21 +74,39 @@ void skipTarget(RunContext& run, const SourceUnreachable& failure)
 int walkTargets(RunContext& run, Progress& progress, const std::string& captionStart, const Date& desde,
                 const Date& hasta, EntryHandler& handler)
 {
+    const TargetSelections pending = [&](RunContext& current) {
+        return std::vector<std::string>{selectionText(desde, hasta, targetPrefixes(current.c.CReplicadet))};
+    };
+    return walkTargets(run, progress, captionStart, pending, handler);
+}
+
+int walkTargets(RunContext& run, Progress& progress, const std::string& captionStart,
+                const TargetSelections& selectionsOf, EntryHandler& handler)
+{
     Componentes& c = run.c;
     int targets = 0;
     for (c.Creplicac.first(); !c.Creplicac.eof(); c.Creplicac.next()) {
-        const std::string selection = selectionText(desde, hasta, targetPrefixes(c.CReplicadet));
+        const std::vector<std::string> selections = selectionsOf(run);
+        if (selections.empty())
+            continue;
         try {
-            openTarget(run, progress, captionStart, selection, handler);
+            openTarget(run, progress, captionStart, selections, handler);
         } catch (const SourceUnreachable& failure) {
             skipTarget(run, failure);
             continue;
         }
         try {
-            while (!c.QAuditor.eof()) {
-                if (!handler.entry(run))
-                    c.QAuditor.last();
-                readSource(c, [&] { c.QAuditor.next(); });
+            bool goOn = true;
+            for (std::size_t s = 0; goOn && s < selections.size(); ++s) {
+                if (s > 0)
+                    readSource(c, [&] { selectEntries(c, selections[s]); });
+                while (!c.QAuditor.eof()) {
+                    if (!handler.entry(run)) {
+                        goOn = false;
+                        c.QAuditor.last();
+                    }
+                    readSource(c, [&] { c.QAuditor.next(); });
+                }
             }
         } catch (const SourceUnreachable& failure) {
             // The entry in progress stays pending; those before it keep their flags.

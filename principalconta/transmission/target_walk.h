@@ -6,7 +6,9 @@
 #include "principalconta/transmission/run_context.h"
 #include "ui/progress.h"
 
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace kalvora {
 
@@ -30,5 +32,13 @@ public:
 // targets visited.
 int walkTargets(RunContext& run, Progress& progress, const std::string& captionStart, const Date& desde,
                 const Date& hasta, EntryHandler& handler);
+
+// The selects whose rows are the current target's entries, read in order, each row with the
+// columns of AUDITORIA that a replay reads. None: the target is passed over, unconnected.
+using TargetSelections = std::function<std::vector<std::string>(RunContext&)>;
+
+// The same walk over the entries that selections give each target.
+int walkTargets(RunContext& run, Progress& progress, const std::string& captionStart,
+                const TargetSelections& selections, EntryHandler& handler);
 
 }  // namespace kalvora

@@ -5,15 +5,15 @@
 #include "data/schema.h"
 #include "principalconta/componentes.h"
 #include "principalconta/transmission/audit_triggers.h"
+#include "principalconta/transmission/entry_replay.h"
 #include "principalconta/transmission/journals.h"
-#include "principalconta/transmission/master_data_replication.h"
+#include "principalconta/transmission/remembering_dialogs.h"
 #include "principalconta/transmission/run_guard.h"
 #include "principalconta/transmission/run_report.h"
 #include "principalconta/transmission/run_steps.h"
 #include "principalconta/transmission/sent_flags_check.h"
 #include "principalconta/transmission/stop_request.h"
 #include "principalconta/transmission/target_walk.h"
-#include "principalconta/transmission/voucher_replication.h"
 #include "settings/installation.h"
 
 #include <cstdint>
@@ -30,27 +30,6 @@ std::string alreadyRunning(const std::string& companiaDestino)
            ansi(". Espere a que termine y vuelva a enviar.");
 }
 
-void dispatch(RunContext& run)
-{
-    const Query& entry = run.c.QAuditor;
-    switch (entry.field("TIDO_COD").asInteger()) {
-    case schema::kTidoComprobante:
-        if (entry.field("AUDI_OPER").asText() == schema::kOperBorrado)
-            borrar_comprobante(run);
-        else
-            replicar_comprobante(run);
-        break;
-    case schema::kTidoCuenta:
-        replicar_cuenta(run);
-        break;
-    case schema::kTidoTercero:
-        replicar_tercero(run);
-        break;
-    default:
-        break;
-    }
-}
-
 // "Error transmitiendo CEG CE000123" for a voucher, "Error transmitiendo 110505" otherwise.
 std::string failureText(const Query& entry)
 {
@@ -58,91 +37,6 @@ std::string failureText(const Query& entry)
     if (entry.field("TIDO_COD").asInteger() == schema::kTidoComprobante)
         text += entry.field("AUDI_TICO").asText() + " ";
     return text + entry.field("AUDI_COD").asText();
-}
-
-// "Comprobante NCO NV000016", "Borrado del comprobante NCO NV000016", "Cuenta 110505".
-std::string entryItem(const Query& entry)
-{
-    const std::string codigo = entry.field("AUDI_COD").asText();
-    switch (entry.field("TIDO_COD").asInteger()) {
-    case schema::kTidoComprobante:
-        return (entry.field("AUDI_OPER").asText() == schema::kOperBorrado ? "Borrado del comprobante "
-                                                                          : "Comprobante ") +
-               entry.field("AUDI_TICO").asText() + " " + codigo;
-    case schema::kTidoCuenta:
-        return "Cuenta " + codigo;
-    default:
-        return "Tercero " + codigo;
-    }
-}
-
-// The destination's refusal of the entry being sent, as the engine wrote it, for the report;
-// the hooks it wraps still answer it.
-class RefusalCapture {
-public:
-    explicit RefusalCapture(RowStore& store) : store_(store), update_(store.onUpdateError), post_(store.onPostError)
-    {
-        store.onUpdateError = [this](const UpdateError& e, UpdateResponse& response) {
-            text = e.message;
-            if (update_)
-                update_(e, response);
-        };
-        store.onPostError = [this](RowStore& rows, const std::string& message, DataAction& action) {
-            text = message;
-            if (post_)
-                post_(rows, message, action);
-        };
-    }
-    ~RefusalCapture()
-    {
-        store_.onUpdateError = update_;
-        store_.onPostError = post_;
-    }
-    RefusalCapture(const RefusalCapture&) = delete;
-    RefusalCapture& operator=(const RefusalCapture&) = delete;
-
-    std::string text;
-
-private:
-    RowStore& store_;
-    UpdateErrorHook update_;
-    DataErrorHook post_;
-};
-
-// Remembers the last plain box, which says why a run ends with SilentAbort.
-class RememberingDialogs : public Dialogs {
-public:
-    explicit RememberingDialogs(Dialogs& boxes) : boxes_(boxes) {}
-    void message(const std::string& text) override
-    {
-        last = text;
-        boxes_.message(text);
-    }
-    void error(const std::string& text) override
-    {
-        last = text;
-        boxes_.error(text);
-    }
-    bool ask(const std::string& text) override { return boxes_.ask(text); }
-    void beep() override { boxes_.beep(); }
-
-    std::string last;
-
-private:
-    Dialogs& boxes_;
-};
-
-std::string stopReason(const RememberingDialogs& dialogs)
-{
-    try {
-        throw;
-    } catch (const SilentAbort&) {
-        return dialogs.last;
-    } catch (const std::exception& e) {
-        return e.what();
-    } catch (...) {
-        return {};
-    }
 }
 
 std::string closingDetails(const TransmissionSummary& summary, const std::string& directory)
@@ -254,7 +148,7 @@ public:
         const std::string item = entryItem(entry);
         report_.entryTaken(item);
         progress_.step();
-        dispatch(run);
+        replayEntry(run);
         if (!run.entryFailed) {
             sent_.add(entry.field("AUDI_ID").asInteger());
             flagged_.push_back(entry.field("AUDI_ID").asInteger());

@@ -107,6 +107,10 @@ struct Voucher {
         key = at(header, kPosConsec).asInteger();
     }
     std::string shown() const { return "Comprobante " + tipo + " " + prefijo + numero; }
+    VerifySubject subject(std::int64_t sourceKey) const
+    {
+        return {VerifySubject::Kind::Voucher, tipo, prefijo, numero, {}, sourceKey};
+    }
 
     Row header;
     std::string tipo;
@@ -144,9 +148,11 @@ public:
         for (auto& [targetIndex, voucher, fecha, columns] : leftOver_) {
             if (sourceIdentities_.count(voucher.identity) || !reported.insert(voucher.identity).second)
                 continue;
-            describe(add(report_.targets[targetIndex], isLocked(fecha) ? verify_kind::kLocked : verify_kind::kExtra,
-                         voucher.shown(), "", fecha),
-                     voucher.header, columns);
+            VerifyDifference& d =
+                add(report_.targets[targetIndex], isLocked(fecha) ? verify_kind::kLocked : verify_kind::kExtra,
+                    voucher.shown(), "", fecha);
+            describe(d, voucher.header, columns);
+            d.subject = voucher.subject(0);
         }
     }
 
@@ -264,6 +270,7 @@ private:
         std::vector<int> match(source.size(), -1);
         std::vector<bool> matched(destination.size(), false);
         std::unordered_map<std::int64_t, std::size_t> bySourceKey;
+        std::unordered_map<std::string, std::int64_t> sourceKeys;  // of the vouchers the destination holds
         for (std::size_t i = 0; i < source.size(); ++i) {
             bySourceKey.emplace(source[i].key, i);
             const auto j = byIdentity.find(source[i].identity);
@@ -274,6 +281,7 @@ private:
             }
             match[i] = int(j->second);
             matched[j->second] = true;
+            sourceKeys.emplace(source[i].identity, source[i].key);
             compareRows(source[i].shown(), source[i].header, destination[j->second].header, headerFields,
                         CopyPath::AsIs, {kPosConsec, kPosCero}, found[i]);
         }
@@ -308,12 +316,16 @@ private:
             const std::string destinationDate =
                 match[i] < 0 ? std::string() : dateOf(destination[std::size_t(match[i])]);
             if (isLocked(sourceDate) || (match[i] >= 0 && isLocked(destinationDate))) {
-                describe(add(summary(), verify_kind::kLocked, source[i].shown(), sourceDate, destinationDate),
-                         source[i].header, sourceColumns);
+                VerifyDifference& d =
+                    add(summary(), verify_kind::kLocked, source[i].shown(), sourceDate, destinationDate);
+                describe(d, source[i].header, sourceColumns);
+                d.subject = source[i].subject(source[i].key);
                 continue;
             }
-            for (auto& d : found[i])
+            for (auto& d : found[i]) {
+                d.subject = source[i].subject(source[i].key);
                 describe(record(summary(), std::move(d)), source[i].header, sourceColumns);
+            }
         }
         for (std::size_t j = 0; j < destination.size(); ++j) {
             if (matched[j])
@@ -321,11 +333,12 @@ private:
             // The destination has no unique key on type, prefix and number: a second copy of
             // a voucher is one too many, whatever the sources hold.
             const std::size_t first = byIdentity.at(destination[j].identity);
-            if (first != j && matched[first])
-                describe(add(summary(), verify_kind::kExtra, destination[j].shown() + " (copia repetida)", "",
-                             dateOf(destination[j])),
-                         destination[j].header, destinationColumns);
-            else
+            if (first != j && matched[first]) {
+                VerifyDifference& d = add(summary(), verify_kind::kExtra, destination[j].shown() + " (copia repetida)",
+                                          "", dateOf(destination[j]));
+                describe(d, destination[j].header, destinationColumns);
+                d.subject = destination[j].subject(sourceKeys.at(destination[j].identity));
+            } else
                 leftOver_.push_back(
                     {report_.targets.size() - 1, destination[j], dateOf(destination[j]), destinationColumns});
         }
@@ -405,15 +418,24 @@ private:
             c_.QCopia.close();
             ++summary().accounts;
             const std::string key = (tido == kTidoCuenta ? "Cuenta " : "Tercero ") + codigo;
+            const VerifySubject subject{
+                tido == kTidoCuenta ? VerifySubject::Kind::Account : VerifySubject::Kind::ThirdParty,
+                {},
+                {},
+                {},
+                codigo,
+                0};
             openDestination(c_.CDestino, queries.destination);
-            if (c_.CDestino.isEmpty()) {
-                add(summary(), verify_kind::kMissing, key, "", "").nombre = nombre;
-            } else {
-                std::vector<VerifyDifference> found;
+            std::vector<VerifyDifference> found;
+            if (c_.CDestino.isEmpty())
+                found.push_back(difference(targetName(), verify_kind::kMissing, key));
+            else
                 compareRows(key, source, currentRow(c_.CDestino), c_.CDestino.fields(), CopyPath::ColumnCopy, {},
                             found);
-                for (auto& d : found)
-                    record(summary(), std::move(d)).nombre = nombre;
+            for (auto& d : found) {
+                d.nombre = nombre;
+                d.subject = subject;
+                record(summary(), std::move(d));
             }
             c_.CDestino.close();
         }
@@ -471,18 +493,28 @@ VerifyReport verificar(Componentes& c, Dialogs& dialogs, Progress& progress, con
     const HeldReads reads(c.DBEnvio);
     RunContext run{c, dialogs};
     readRunSettings(run);
+    return verifyTargets(run, progress, desde, hasta);
+}
 
+VerifyReport verifyTargets(RunContext& run, Progress& progress, const Date& desde, const Date& hasta)
+{
+    Componentes& c = run.c;
+    VerifyReport report;
     Verification verification(c, run, desde, hasta, report);
     for (c.Creplicac.first(); !c.Creplicac.eof(); c.Creplicac.next()) {
         connectSource(c);
-        report.targets.push_back(
-            {trimmed(c.Creplicac.field("RPCO_COD").asText()) + " " + c.Creplicac.field("RPCO_NOMBRE").asText()});
+        report.targets.push_back({verifyTargetName(c)});
         progress.setCaption(ansi("Verificando información de ") + c.Creplicac.field("RPCO_NOMBRE").asText());
         verification.target(targetPrefixes(c.CReplicadet));
     }
     verification.finish();
     report.completed = true;
     return report;
+}
+
+std::string verifyTargetName(Componentes& c)
+{
+    return trimmed(c.Creplicac.field("RPCO_COD").asText()) + " " + c.Creplicac.field("RPCO_NOMBRE").asText();
 }
 
 std::vector<std::string> verifySummary(const VerifyReport& report)

@@ -6,6 +6,7 @@
 #include "ui/dialogs.h"
 #include "ui/progress.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,20 @@
 namespace kalvora {
 
 class Componentes;
+struct RunContext;
+
+// What a difference is about, as a repair finds it in the databases again.
+struct VerifySubject {
+    enum class Kind { Voucher, Account, ThirdParty };
+    Kind kind = Kind::Voucher;
+    // A voucher's type, prefix and number, trimmed; an account's or third party's code.
+    std::string tipo;
+    std::string prefijo;
+    std::string numero;
+    std::string codigo;
+    // The voucher's ENCO_CONSEC in the target's source; 0 when no source holds it.
+    std::int64_t sourceKey = 0;
+};
 
 // One line of the detail file. Texts in Windows-1252.
 struct VerifyDifference {
@@ -27,6 +42,7 @@ struct VerifyDifference {
     std::string fecha;
     std::string total;
     std::string nombre;
+    VerifySubject subject;
 };
 
 namespace verify_kind {
@@ -57,6 +73,13 @@ struct VerifyReport {
 // it and propagate.
 VerifyReport verificar(Componentes& c, Dialogs& dialogs, Progress& progress, const std::string& companiaDestino,
                        const Date& desde, const Date& hasta);
+
+// "002 Alameda Distribuciones S.A.S.": the current target of Creplicac as a report names it.
+std::string verifyTargetName(Componentes& c);
+
+// The same comparison inside a scope that already reads (the repair's): every target of
+// Creplicac, the lock date taken from run.
+VerifyReport verifyTargets(RunContext& run, Progress& progress, const Date& desde, const Date& hasta);
 
 // "002 Alameda Distribuciones S.A.S.: 185 comprobantes y 12 cuentas o terceros comparados,
 // 1 diferencia, 0 protegidos", one per target, then the total (Windows-1252).

@@ -337,8 +337,8 @@ TEST(Demo, TheBatchTransmitsTheDemoAsItsBuilderExpects)
     const std::string folder = dir.file("demo");
     ASSERT_EQ(test::runProgram(builtProgram("tools/kalvora-demo"), {folder}).status, 0);
     // Built anew over the earlier one.
-    const Finished built = test::runProgram(builtProgram("tools/kalvora-demo"), {folder});
-    ASSERT_EQ(built.status, 0) << built.err;
+    const Finished rebuilt = test::runProgram(builtProgram("tools/kalvora-demo"), {folder});
+    ASSERT_EQ(rebuilt.status, 0) << rebuilt.err;
 
     const Finished f = batch({folder + "/servidor", "SYSDBA", "-", "001"},
                              {{"KALVORA_REGISTRY", folder + "/kalvora.reg"}, {"KALVORA_PASSWORD", "demo"}});
@@ -348,17 +348,55 @@ TEST(Demo, TheBatchTransmitsTheDemoAsItsBuilderExpects)
     EXPECT_TRUE(f.outSays("Proceso de envio de información concluído.\n" + expected)) << f.out << "\n" << expected;
     EXPECT_NE(readFile(folder + "/ERRORES.TXT").find(",SYSDBA,Error transmitiendo NCO NV"), std::string::npos);
 
-    // The verification finds the refused voucher missing and the one edited by hand.
-    const Finished verified = batch({"--verify", folder + "/servidor", "SYSDBA", "-", "001"},
-                                    {{"KALVORA_REGISTRY", folder + "/kalvora.reg"}, {"KALVORA_PASSWORD", "demo"}});
-    EXPECT_EQ(verified.status, 1) << verified.err;
-    std::string detail = readFile(folder + "/VERIFICACION.CSV");
-    detail.erase(0, detail.find("\r\n") + 2);
-    const std::string expectedDetail = readFile(folder + "/VERIFICACION_ESPERADA.CSV");
-    EXPECT_EQ(std::count(detail.begin(), detail.end(), '\n'), 2);
-    EXPECT_EQ(std::count(expectedDetail.begin(), expectedDetail.end(), '\n'), 2);
-    for (std::size_t start = 0, end; (end = expectedDetail.find("\r\n", start)) != std::string::npos; start = end + 2)
-        EXPECT_NE(detail.find(expectedDetail.substr(start, end - start + 2)), std::string::npos) << detail;
+    // The verification finds what the demo builds: the refused voucher missing, a voucher and
+    // an account edited by hand, a voucher only the destination holds.
+    const test::EnvironmentChanges demo{{"KALVORA_REGISTRY", folder + "/kalvora.reg"}, {"KALVORA_PASSWORD", "demo"}};
+    const auto sortedLines = [](const std::string& text) {
+        std::vector<std::string> lines;
+        for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+            lines.push_back(text.substr(start, end - start + 2));
+        std::sort(lines.begin(), lines.end());
+        return lines;
+    };
+    const auto detailLines = [&] {
+        const std::string detail = readFile(folder + "/VERIFICACION.CSV");
+        return sortedLines(detail.substr(detail.find("\r\n") + 2));
+    };
+    const auto withVoucher = [](std::vector<std::string> lines, const std::string& key) {
+        std::erase_if(lines, [&](const std::string& line) { return line.find("," + key + ",") == std::string::npos; });
+        return lines;
+    };
+    const std::vector<std::string> demoArguments{folder + "/servidor", "SYSDBA", "-", "001"};
+    const auto run = [&](std::vector<std::string> options) {
+        options.insert(options.end(), demoArguments.begin(), demoArguments.end());
+        return batch(options, demo);
+    };
+    EXPECT_EQ(run({"--verify"}).status, 1);
+    const std::vector<std::string> built = detailLines();
+    EXPECT_EQ(built, sortedLines(readFile(folder + "/VERIFICACION_ESPERADA.CSV")));
+    ASSERT_EQ(built.size(), 4u);
+
+    // The dry run plans and writes nothing; the repair sets right the edited voucher and
+    // account, meets the refusal again and keeps the extra voucher until --delete-extra.
+    const Finished planned = run({"--repair", "--dry-run"});
+    EXPECT_EQ(planned.status, 1);
+    EXPECT_TRUE(planned.outSays("Total: copiar 1, reemplazar 1, igualar 1, borrar 0")) << planned.out;
+    EXPECT_EQ(detailLines(), built);
+    EXPECT_FALSE(fs::exists(folder + "/informes") &&
+                 std::any_of(fs::directory_iterator(folder + "/informes"), fs::directory_iterator(),
+                             [](const auto& e) { return e.path().filename().string().starts_with("reparacion"); }));
+    const Finished repaired = run({"--repair"});
+    EXPECT_EQ(repaired.status, 1) << repaired.err;
+    EXPECT_TRUE(repaired.outSays("Reparación: reparados 2, con error 1")) << repaired.out;
+    const std::string refused = "Comprobante NCO NV000016";
+    const std::string extra = "Comprobante NCO NV000900";
+    std::vector<std::string> left = withVoucher(built, refused);
+    const std::vector<std::string> extraLine = withVoucher(built, extra);
+    left.insert(left.end(), extraLine.begin(), extraLine.end());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(detailLines(), left);
+    EXPECT_EQ(run({"--repair", "--delete-extra"}).status, 1);
+    EXPECT_EQ(detailLines(), withVoucher(built, refused));
 
     EXPECT_NE(test::runProgram(builtProgram("tools/kalvora-demo"), {dir.path()}).status, 0)
         << "a folder that is not a demo";
