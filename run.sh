@@ -3,9 +3,10 @@
 # previews what a transmission would send, transmits it with kalvora-envio-batch and
 # verifies the destination against its sources. Everything runs on the embedded engine: no
 # server is needed. One entry of the demo fails on purpose, so the batch's exit status 1 is
-# the expected outcome of the transmission, and the verification finds that voucher missing
-# and one voucher edited by hand in the destination (exit status 1); anything else fails
-# this script.
+# the expected outcome of the transmission; the verification finds that voucher missing, a
+# voucher and an account edited by hand in the destination and a voucher only it holds
+# (exit status 1); the repair sets right the two edited ones and leaves the other two (exit
+# status 1). Anything else fails this script.
 set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/common.sh
@@ -65,7 +66,25 @@ if [ "$status" -ne 1 ] ||
     echo "The verification did not find what the demo built (exit status $status; expected 1)" >&2
     exit 1
 fi
-say "The verification found exactly the two differences the demo builds on purpose: the refused voucher and the one edited by hand"
+say "The verification found exactly the four differences the demo builds on purpose: the refused voucher, a voucher and an account edited by hand, and a voucher only the destination holds"
+
+say "Planning the repair: kalvora-envio-batch --repair --dry-run $demo/servidor SYSDBA - 001 (writes nothing)"
+status=0
+batch --repair --dry-run || status=$?
+[ "$status" -eq 1 ] || { echo "The repair's plan ended with exit status $status; expected 1" >&2; exit 1; }
+
+say "Repairing: kalvora-envio-batch --repair $demo/servidor SYSDBA - 001"
+status=0
+batch --repair >"$demo/reparacion.txt" 2>"$demo/reparacion_errores.txt" || status=$?
+cat "$demo/reparacion.txt"
+if [ "$status" -ne 1 ] ||
+    ! diff <(tail -n +2 "$demo/VERIFICACION.CSV" | sort) <(sort "$demo/REPARACION_ESPERADA.CSV"); then
+    echo "The repair did not leave what the demo expects (exit status $status; expected 1)" >&2
+    exit 1
+fi
+repair_report=$(sed -n 's/^Informe: //p' "$demo/reparacion.txt")
+[ -f "$repair_report" ] || { echo "The repair left no report" >&2; exit 1; }
+say "The repair set right the edited voucher and account; left, on purpose: the voucher the destination refuses (see $repair_report) and the one only the destination holds (--delete-extra would delete it)"
 echo "Journals: $demo/ENVIO.TXT and $demo/ERRORES.TXT; differences: $demo/VERIFICACION.CSV"
 echo "Open the window on the same demo (server $demo/servidor, user SYSDBA, any password):"
 echo "  KALVORA_REGISTRY=$demo/kalvora.reg ./build/kalvora-envio"

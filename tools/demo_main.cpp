@@ -27,6 +27,9 @@ int main(int argc, char* argv[])
         std::ofstream differences(site.folder + "/" + tools::kExpectedDifferencesFile, std::ios::binary);
         for (const auto& line : site.expectedDifferences)
             differences << line;
+        std::ofstream left(site.folder + "/" + tools::kExpectedAfterRepairFile, std::ios::binary);
+        for (const auto& line : site.expectedAfterRepair)
+            left << line;
         std::cout << "Demo creada en " << site.folder << "\n"
                   << "  registro:  " << site.registry << "\n"
                   << "  servidor:  " << site.server << " (general.fdb y las compañías 001, 002, 003)\n"

@@ -498,7 +498,13 @@ void fillDistribuciones(SourceCompany& s)
 // The target without prefixes: everything it records travels, including one voucher the
 // destination refuses, a deletion and a voucher of a closed month. One voucher sent earlier
 // was edited by hand in the destination. Returns what verifying the day finds.
-std::vector<std::string> fillValle(SourceCompany& s, BulkRows& destination, const Date& today,
+// The lines of VERIFICACION.CSV after the day's transmission, and after a repair.
+struct ExpectedDifferences {
+    std::vector<std::string> verified;
+    std::vector<std::string> leftAfterRepair;
+};
+
+ExpectedDifferences fillValle(SourceCompany& s, BulkRows& destination, const Date& today,
                                    const std::string& deletedTipo, const std::string& deletedCod)
 {
     const VoucherKind egreso{"CEG", "EV"};
@@ -542,15 +548,20 @@ std::vector<std::string> fillValle(SourceCompany& s, BulkRows& destination, cons
     const std::string shownToday = formatDate(today, kLockPicture);
     const ExtraVoucher& extra = kExtraVoucher;
     const std::string editedAccount = ansi(kAccounts[kEditedAccount].name);
-    return {
+    // A repair cannot copy the refused voucher either, and keeps the extra one.
+    ExpectedDifferences expected;
+    expected.leftAfterRepair = {
         csvLine({target, ansi(verify_kind::kExtra),
                  "Comprobante " + std::string(extra.tipo) + " " + extra.prefijo + extra.numero, "", "", shownToday,
                  shownToday, money2(extra.total).asText(), ""}),
+        csvLine({target, ansi(verify_kind::kMissing), refused.key, "", shownToday, "", shownToday, refused.total, ""})};
+    expected.verified = {
         csvLine({target, ansi(verify_kind::kDifferent), "Cuenta " + std::string(kAccounts[kEditedAccount].code),
                  "CUEN_NOMBRE", editedAccount, ansi(kEditedAccountName), "", "", editedAccount}),
         csvLine({target, ansi(verify_kind::kDifferent), editedCopy.key, "ENCO_DESCRIPCION",
-                 ansi("Comprobante de egreso"), edited, shownToday, editedCopy.total, ""}),
-        csvLine({target, ansi(verify_kind::kMissing), refused.key, "", shownToday, "", shownToday, refused.total, ""})};
+                 ansi("Comprobante de egreso"), edited, shownToday, editedCopy.total, ""})};
+    expected.verified.insert(expected.verified.end(), expected.leftAfterRepair.begin(), expected.leftAfterRepair.end());
+    return expected;
 }
 
 void removeEarlierDemo(const fs::path& folder)
@@ -723,7 +734,10 @@ DemoSite buildDemo(const std::string& folder, const Date& today)
     distribuciones.commit();
     SourceCompany valle(source(kCompanies[2]), today, 607, {}, 7001);
     BulkRows consolidated(companyDatabaseLocation(site.server, site.destination), embeddedSysdba());
-    site.expectedDifferences = fillValle(valle, consolidated, today, deletedTipo, deletedPrefijo + deletedNumero);
+    ExpectedDifferences differences =
+        fillValle(valle, consolidated, today, deletedTipo, deletedPrefijo + deletedNumero);
+    site.expectedDifferences = std::move(differences.verified);
+    site.expectedAfterRepair = std::move(differences.leftAfterRepair);
     valle.commit();
     consolidated.commit();
 

@@ -19,9 +19,12 @@ struct DemoSite {
     // What transmitting `today` will do: one entry fails on a CHECK of the destination.
     TransmissionSummary expected;
     // What verifying `today` finds after that transmission: the lines of VERIFICACION.CSV
-    // after its header, Windows-1252 with CR LF. The refused voucher is missing, and one
-    // voucher sent earlier was edited by hand in the destination.
+    // after its header, Windows-1252 with CR LF. The refused voucher is missing, a voucher and
+    // an account sent earlier were edited by hand in the destination, and a voucher is only
+    // there.
     std::vector<std::string> expectedDifferences;
+    // What is left after a repair without --delete-extra: the refused voucher, the extra one.
+    std::vector<std::string> expectedAfterRepair;
 };
 
 // Removes folder when it is empty or holds an earlier demo (anything else is refused with
@@ -32,5 +35,7 @@ DemoSite buildDemo(const std::string& folder, const Date& today);
 inline constexpr const char* kExpectedSummaryFile = "RESUMEN_ESPERADO.txt";
 // And the expected lines of VERIFICACION.CSV, without its header.
 inline constexpr const char* kExpectedDifferencesFile = "VERIFICACION_ESPERADA.CSV";
+// And those a repair leaves.
+inline constexpr const char* kExpectedAfterRepairFile = "REPARACION_ESPERADA.CSV";
 
 }  // namespace kalvora::tools
