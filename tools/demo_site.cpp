@@ -505,7 +505,7 @@ struct ExpectedDifferences {
 };
 
 ExpectedDifferences fillValle(SourceCompany& s, BulkRows& destination, const Date& today,
-                                   const std::string& deletedTipo, const std::string& deletedCod)
+                              const std::string& deletedTipo, const std::string& deletedCod)
 {
     const VoucherKind egreso{"CEG", "EV"};
     const VoucherKind nota{"NCO", "NV"};

@@ -95,8 +95,7 @@ RepairOutcome repairGuarded(Componentes& c, Dialogs& dialogs, Progress& progress
     try {
         walkTargets(
             run, progress, ansi("Reparando información de "),
-            [&](RunContext& current) { return repairSelections(outcome.plan, verifyTargetName(current.c)); },
-            handler);
+            [&](RunContext& current) { return repairSelections(outcome.plan, verifyTargetName(current.c)); }, handler);
         outcome.unreachable = run.unreachable;
         for (const UnreachableSource& source : outcome.unreachable)
             report.sourceUnreachable(sourceMessage(source));
@@ -153,8 +152,8 @@ std::string repairClosingDetails(const RepairOutcome& outcome)
     const std::string details = "Reparados " + std::to_string(outcome.counts.repaired) + ", con error " +
                                 std::to_string(outcome.counts.failed) + ", protegidos por la fecha de bloqueo " +
                                 std::to_string(outcome.counts.protectedByLock) + ".\n";
-    return details + (outcome.reportPath.empty() ? ansi("No se pudo escribir el informe.")
-                                                 : "Informe: " + outcome.reportPath);
+    return details +
+           (outcome.reportPath.empty() ? ansi("No se pudo escribir el informe.") : "Informe: " + outcome.reportPath);
 }
 
 }  // namespace kalvora

@@ -167,8 +167,7 @@ std::string planCounts(const RepairPlan& plan)
 
 std::vector<std::string> repairPlanText(const RepairPlan& plan)
 {
-    std::vector<std::string> lines{ansi("Plan de reparación: no se escribe nada"),
-                                   "Total: " + planCounts(plan)};
+    std::vector<std::string> lines{ansi("Plan de reparación: no se escribe nada"), "Total: " + planCounts(plan)};
     std::string target;
     for (const RepairItem& item : plan.items) {
         if (item.target != target) {

@@ -21,9 +21,8 @@ const char* const kTableHead = "<table>\n<tr><th>Elemento</th><th>Fecha</th><th>
 
 }  // namespace
 
-RepairReport::RepairReport(const std::string& directory, const std::string& usuario,
-                           const std::string& companiaDestino, const Date& desde, const Date& hasta,
-                           const RepairPlan& plan)
+RepairReport::RepairReport(const std::string& directory, const std::string& usuario, const std::string& companiaDestino,
+                           const Date& desde, const Date& hasta, const RepairPlan& plan)
     : plan_(plan)
 {
     const Timestamp when = now();
@@ -32,11 +31,12 @@ RepairReport::RepairReport(const std::string& directory, const std::string& usua
     page_ = std::make_unique<ReportPage>(directory, "reparacion", when, ansi("Informe de reparación"),
                                          reportMeta("fecha", stamp) + reportMeta("usuario", usuario) +
                                              reportMeta("destino", companiaDestino));
-    page_->add("<table>\n" + reportFactRow("Fecha y hora", stamp) + reportFactRow(ansi("Usuario de la sesión"), usuario) +
+    page_->add("<table>\n" + reportFactRow("Fecha y hora", stamp) +
+               reportFactRow(ansi("Usuario de la sesión"), usuario) +
                reportFactRow(ansi("Compañía de destino"), companiaDestino) +
                reportFactRow("Periodo", reportPeriod(desde, hasta)) +
-               reportFactRow(ansi("Lo que sobra en destino"), plan.deleteExtra ? ansi("se borra (--delete-extra)")
-                                                                               : ansi("se deja")) +
+               reportFactRow(ansi("Lo que sobra en destino"),
+                             plan.deleteExtra ? ansi("se borra (--delete-extra)") : ansi("se deja")) +
                reportFactRow("Plan", planCounts(plan)));
 }
 
@@ -89,10 +89,10 @@ void RepairReport::addRow(const std::string& result, const std::string& resultCl
     std::string row = tableOpen_ ? std::string() : ansi(kTableHead);
     tableOpen_ = true;
     if (current_)
-        row += "<tr><td>" + escapeMarkup(current_->shown) + "</td><td>" + escapeMarkup(current_->fecha) +
-               "</td><td>" + escapeMarkup(actionName(current_->action)) + "</td><td class=\"" + resultClass + "\">" +
-               ansi(result) + "</td><td>" + escapeMarkup(reason) + "</td><td class=\"motor\">" +
-               escapeMarkup(engineText) + "</td><td>" + escapeMarkup(advice) + "</td></tr>\n";
+        row += "<tr><td>" + escapeMarkup(current_->shown) + "</td><td>" + escapeMarkup(current_->fecha) + "</td><td>" +
+               escapeMarkup(actionName(current_->action)) + "</td><td class=\"" + resultClass + "\">" + ansi(result) +
+               "</td><td>" + escapeMarkup(reason) + "</td><td class=\"motor\">" + escapeMarkup(engineText) +
+               "</td><td>" + escapeMarkup(advice) + "</td></tr>\n";
     page_->add(row, "</table>\n" + pendingNote());
 }
 

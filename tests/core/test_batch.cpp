@@ -2,6 +2,7 @@
 // scheduler or ./run.sh starts them.
 #include "base/text.h"
 #include "data/ddl.h"
+#include "data/locations.h"
 #include "settings/clock.h"
 #include "support/background_process.h"
 #include "support/child_process.h"
@@ -391,8 +392,21 @@ TEST(Demo, TheBatchTransmitsTheDemoAsItsBuilderExpects)
     const std::vector<std::string> left = sortedLines(readFile(folder + "/REPARACION_ESPERADA.CSV"));
     EXPECT_EQ(detailLines(), left);
     ASSERT_EQ(left.size(), 2u);
+    const std::string reportLine = "Informe: ";
+    const std::size_t at = repaired.out.find(reportLine);
+    ASSERT_NE(at, std::string::npos) << repaired.out;
+    const std::string page = test::fileBytes(
+        repaired.out.substr(at + reportLine.size(), repaired.out.find('\n', at) - at - reportLine.size()));
+    const std::string refusedRow = toUtf8(test::reportRow(page, "Comprobante NCO NV000016"));
+    EXPECT_NE(refusedRow.find("copiar Con error"), std::string::npos) << refusedRow;
+    EXPECT_NE(refusedRow.find("DECO_VALORES_NO_NEGATIVOS"), std::string::npos) << refusedRow;
     EXPECT_EQ(run({"--repair", "--delete-extra"}).status, 1);
     EXPECT_EQ(detailLines(), withKey(left, "Comprobante NCO NV000016"));
+    // Once the destination takes it, nothing is left.
+    test::execute(companyDatabaseLocation(folder + "/servidor", "001"),
+                  {"alter table comprobante_detalle drop constraint DECO_VALORES_NO_NEGATIVOS"});
+    EXPECT_EQ(run({"--repair"}).status, 0);
+    EXPECT_TRUE(detailLines().empty());
 
     EXPECT_NE(test::runProgram(builtProgram("tools/kalvora-demo"), {dir.path()}).status, 0)
         << "a folder that is not a demo";

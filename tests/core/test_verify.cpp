@@ -88,23 +88,7 @@ TEST_F(Verify, AfterACleanRunOnlyTheVoucherOfTheClosedMonthIsReportedAndApart)
 TEST_F(Verify, FindsEveryKindOfDifferenceAndWritesOneLineEachToTheDetailFile)
 {
     transmit();
-    const auto header = [](const char* numero) {
-        return std::string("(select enco_consec from comprobante_encabezado where enco_numero = '") + numero + "')";
-    };
-    test::execute(
-        site.destination(),
-        {"update comprobante_encabezado set enco_descripcion = 'Editado, a mano' where enco_numero = '000002'",
-         "update comprobante_detalle set deco_debito = 999 where deco_item = 1 and enco_consec = " + header("000003"),
-         "delete from comprobante_detalle where deco_item = 2 and enco_consec = " + header("000004"),
-         "insert into comprobante_detalle (enco_consec, deco_item, cuen_cod) values (" + header("000005") +
-             ", 9, '110505')",
-         "delete from comprobante_detalle where enco_consec = " + header("000006"),
-         "delete from comprobante_encabezado where enco_numero = '000006'",
-         "insert into comprobante_encabezado (enco_consec, tico_cod, prco_pref, enco_numero, enco_fecha)"
-         " values (990, 'CEG', 'CE', '000090', '2026-12-09')",
-         "update comprobante_encabezado set enco_fecha = '2026-12-02' where enco_numero = '000007'",
-         "update cuentas set cuen_nombre = 'Caja' where cuen_cod = '110505'",
-         "delete from terceros where terc_nit = '800123'"});
+    test::execute(site.destination(), Consolidation::everyKindOfDifference());
 
     const VerifyReport report = verify();
     EXPECT_EQ(found(report), expected({{verify_kind::kLocked, "Comprobante CEG CE000001", ""},

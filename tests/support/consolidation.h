@@ -12,6 +12,7 @@
 #include "data/firebird.h"
 
 #include <string>
+#include <vector>
 
 namespace kalvora::test {
 
@@ -29,6 +30,13 @@ struct Consolidation {
     static void build(const std::string& servidor, const std::string& destination, const fb::AttachParams& params);
     // The source's location below servidor; on a server, servidor is "host:/path".
     static std::string source(const std::string& servidor, const std::string& code);
+
+    // Statements that, run on the destination after a transmission of kDay, leave one
+    // difference of every kind with Sucursal Norte: CE000002's header, a line of CE000003
+    // changed, of CE000004 missing, of CE000005 extra, CE000006 missing, CE000090 only in
+    // the destination, CE000007 moved into the closed month, account 110505 renamed and
+    // third party 800123 deleted.
+    static std::vector<std::string> everyKindOfDifference();
 };
 
 }  // namespace kalvora::test
