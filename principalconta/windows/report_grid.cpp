@@ -73,6 +73,9 @@ ReportGrid::ReportGrid(const ReportColumns& columns, const std::vector<std::vect
             auto* item = new QTableWidgetItem(toQString(row[std::size_t(col)]));
             // The whole text of a cell the column cuts.
             item->setToolTip(item->text());
+            // Where the row came from, whatever order the user sorts it into.
+            if (col == 0)
+                item->setData(Qt::UserRole, r);
             grid->setItem(r, col, item);
             if (col == choiceColumn_ && !choices.contains(item->text()))
                 choices << item->text();
@@ -157,6 +160,16 @@ QString ReportGrid::selectedRowsText() const
         lines << cells.join(QLatin1Char('\t'));
     }
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+std::vector<std::size_t> ReportGrid::selectedRowPositions() const
+{
+    std::vector<std::size_t> positions;
+    for (const QModelIndex& index : grid->selectionModel()->selectedRows())
+        if (!grid->isRowHidden(index.row()) && grid->item(index.row(), 0))
+            positions.push_back(std::size_t(grid->item(index.row(), 0)->data(Qt::UserRole).toInt()));
+    std::sort(positions.begin(), positions.end());
+    return positions;
 }
 
 void ReportGrid::copySelectedRows() const { QGuiApplication::clipboard()->setText(selectedRowsText()); }

@@ -40,6 +40,8 @@ public:
     int shownRows() const;
     // The selected rows that are shown, in the order shown, header line first.
     QString selectedRowsText() const;
+    // The same rows as positions in the rows the grid was given, ascending.
+    std::vector<std::size_t> selectedRowPositions() const;
     void copySelectedRows() const;
     // As wide as the columns, within the screen.
     QSize sizeHint() const override;

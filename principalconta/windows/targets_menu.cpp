@@ -1,8 +1,10 @@
 #include "principalconta/windows/targets_menu.h"
 
+#include "base/text.h"
 #include "ctrlaccesoconta/error_messages.h"
 #include "principalconta/componentes.h"
 #include "principalconta/transmission/past_runs.h"
+#include "principalconta/transmission/repair.h"
 #include "principalconta/transmission/report_page.h"
 #include "principalconta/transmission/verify.h"
 #include "principalconta/windows/preview_dialog.h"
@@ -94,7 +96,54 @@ void TargetsMenu::verifyClick()
         const RunInput in = input_();
         const VerifyReport report = verificar(c_, dialogs_, progress_, in.compania, in.desde, in.hasta);
         if (report.completed)
-            show(new VerifyDialog(report, writeVerifyDetail(dialogs_, report), dialogs_, grid_.window()));
+            showVerification(report);
+    });
+}
+
+void TargetsMenu::showVerification(const VerifyReport& report)
+{
+    auto* dialog = new VerifyDialog(report, writeVerifyDetail(dialogs_, report), dialogs_, grid_.window());
+    dialog->offerRepair(
+        [this, dialog](const std::vector<std::size_t>& differences) { repairClick(*dialog, differences); });
+    show(dialog);
+}
+
+void TargetsMenu::repairClick(VerifyDialog& shown, const std::vector<std::size_t>& differences)
+{
+    runGuarded(dialogs_, [&] {
+        const RunInput in = input_();
+        RepairPlan plan = planRepair(shown.report(), false, differences);
+        const int extra = plan.count(RepairItem::Action::KeepExtra);
+        if (extra > 0 && dialogs_.ask(ansi("Entre lo elegido hay ") + std::to_string(extra) +
+                                      ansi(extra == 1 ? " comprobante que solo tiene el destino"
+                                                      : " comprobantes que solo tiene el destino") +
+                                      ansi(" (\"Sobra en destino\"). ¿Borrarlos también? Si responde No, se dejan.")))
+            plan = planRepair(shown.report(), true, differences);
+        if (plan.changes() == 0) {
+            dialogs_.message(ansi("No hay nada que reparar en lo elegido: ") + planCounts(plan) + ".");
+            return;
+        }
+        if (!dialogs_.ask(ansi("Se va a reparar la compañía ") + in.compania + ": " + planCounts(plan) +
+                          ansi(". No se escribe nada en las compañías de origen. ¿Reparar?")))
+            return;
+        shown.hide();
+        RepairOutcome outcome;
+        try {
+            outcome = repararPlan(c_, dialogs_, progress_, in.compania, in.desde, in.hasta, plan);
+        } catch (...) {
+            // What it shows is no longer what the destination holds.
+            shown.close();
+            throw;
+        }
+        if (!outcome.verified) {
+            shown.show();
+            return;
+        }
+        shown.close();
+        dialogs_.concluded(ansi(outcome.completed ? "Reparación concluida." : "Reparación interrumpida."),
+                           repairClosingDetails(outcome), outcome.reportPath);
+        if (outcome.completed)
+            showVerification(outcome.after);
     });
 }
 

@@ -10,10 +10,12 @@
 // moc cannot read the C++20 library headers behind the dates.
 #ifndef Q_MOC_RUN
 #include "base/calendar.h"
+#include "principalconta/transmission/verify.h"
 #endif
 
 #include <functional>
 #include <string>
+#include <vector>
 
 class QAction;
 class QDialog;
@@ -25,6 +27,7 @@ namespace kalvora {
 class Componentes;
 class Dialogs;
 class Progress;
+class VerifyDialog;
 
 // What "Enviar" would be given: the company box's text and the date range.
 struct RunInput {
@@ -52,6 +55,8 @@ public:
     void previewClick();
     void verifyClick();
     void runReportsClick();
+    // "Reparar…" of the verification shown: the chosen differences (positions in its report).
+    void repairClick(VerifyDialog& shown, const std::vector<std::size_t>& differences);
     // The report dialog last opened, while it is open.
     QDialog* report() const { return report_; }
 
@@ -60,6 +65,7 @@ protected:
 
 private:
     void show(QDialog* dialog);
+    void showVerification(const VerifyReport& report);
 
     QWidget& grid_;
     Componentes& c_;

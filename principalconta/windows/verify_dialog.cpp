@@ -54,6 +54,16 @@ VerifyDialog::VerifyDialog(VerifyReport report, const std::string& detailPath, D
     detail->setTextInteractionFlags(Qt::TextSelectableByMouse);
     detail->setAccessibleName(QStringLiteral("Archivo del detalle"));
     detail->setAccessibleDescription(QStringLiteral("Dónde quedó el archivo con cada diferencia"));
+    repairButton = new QPushButton(QStringLiteral("&Reparar…"), this);
+    repairButton->setAccessibleDescription(
+        QStringLiteral("Copia otra vez desde su origen lo que falta o es distinto en las filas seleccionadas, o en "
+                       "todas si no hay ninguna seleccionada"));
+    repairButton->setAutoDefault(false);
+    repairButton->setVisible(false);
+    const bool anything = !report_.differences.empty();
+    repairButton->setEnabled(anything);
+    repairButton->setToolTip(anything ? QStringLiteral("Repara las filas seleccionadas, o todas")
+                                      : QStringLiteral("No hay diferencias que reparar"));
     saveButton = new QPushButton(QStringLiteral("&Guardar CSV…"), this);
     saveButton->setAccessibleDescription(QStringLiteral("Guarda las diferencias en un archivo CSV"));
     saveButton->setAutoDefault(false);
@@ -62,6 +72,7 @@ VerifyDialog::VerifyDialog(VerifyReport report, const std::string& detailPath, D
 
     buttons = new QHBoxLayout;
     buttons->addWidget(detail, 1);
+    buttons->addWidget(repairButton);
     buttons->addWidget(saveButton);
     buttons->addWidget(closeButton);
     auto* layout = new QVBoxLayout(this);
@@ -72,7 +83,17 @@ VerifyDialog::VerifyDialog(VerifyReport report, const std::string& detailPath, D
     resize(std::max(820, table->sizeHint().width() + margins), 420);
 
     connect(saveButton, &QPushButton::clicked, this, &VerifyDialog::save);
+    connect(repairButton, &QPushButton::clicked, this, [this] {
+        if (repair_)
+            repair_(table->selectedRowPositions());
+    });
     connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void VerifyDialog::offerRepair(std::function<void(const std::vector<std::size_t>&)> repair)
+{
+    repair_ = std::move(repair);
+    repairButton->setVisible(bool(repair_));
 }
 
 void VerifyDialog::save()

@@ -9,7 +9,9 @@
 #include "principalconta/transmission/verify.h"
 #endif
 
+#include <functional>
 #include <string>
+#include <vector>
 
 class QHBoxLayout;
 class QLabel;
@@ -30,12 +32,18 @@ public:
     // False, after telling the user, when the file cannot be written.
     bool saveTo(const QString& path);
 
+    const VerifyReport& report() const { return report_; }
+    // What "Reparar…" does with the differences chosen (positions in the report; every one
+    // when none is selected). Without it the button is not offered.
+    void offerRepair(std::function<void(const std::vector<std::size_t>&)> repair);
+
     QLabel* summary;
     ReportGrid* table;
     QTableWidget* grid;
     QLabel* detail;
     // The dialog's buttons, left to right.
     QHBoxLayout* buttons;
+    QPushButton* repairButton;
     QPushButton* saveButton;
     QPushButton* closeButton;
 
@@ -44,6 +52,7 @@ private:
 
     VerifyReport report_;
     Dialogs& dialogs_;
+    std::function<void(const std::vector<std::size_t>&)> repair_;
 };
 
 }  // namespace kalvora

@@ -84,8 +84,8 @@ TEST_F(Repair, SetsRightEveryKindItCanAndTouchesNoSourceNorProtectedVoucher)
     const struct {
         Action action;
         int count;
-    } plan[] = {{Action::Copy, 2},      {Action::Replace, 4},   {Action::MakeEqual, 1},
-                {Action::Delete, 0},    {Action::KeepExtra, 1}, {Action::Protected, 2}};
+    } plan[] = {{Action::Copy, 2},   {Action::Replace, 4},   {Action::MakeEqual, 1},
+                {Action::Delete, 0}, {Action::KeepExtra, 1}, {Action::Protected, 2}};
     for (const auto& p : plan) {
         SCOPED_TRACE(actionName(p.action));
         EXPECT_EQ(planned.plan.count(p.action), p.count);
@@ -100,9 +100,8 @@ TEST_F(Repair, SetsRightEveryKindItCanAndTouchesNoSourceNorProtectedVoucher)
     EXPECT_EQ(repaired.counts.repaired, 7);
     EXPECT_EQ(repaired.counts.failed, 0);
     EXPECT_EQ(repaired.after.differenceCount(), 1) << "the voucher only the destination holds is kept";
-    const auto extra =
-        std::find_if(repaired.after.differences.begin(), repaired.after.differences.end(),
-                     [](const VerifyDifference& d) { return d.kind != ansi(verify_kind::kLocked); });
+    const auto extra = std::find_if(repaired.after.differences.begin(), repaired.after.differences.end(),
+                                    [](const VerifyDifference& d) { return d.kind != ansi(verify_kind::kLocked); });
     ASSERT_NE(extra, repaired.after.differences.end());
     EXPECT_EQ(toUtf8(extra->key + " " + extra->kind), "Comprobante CEG CE000090 Sobra en destino");
     EXPECT_EQ(repaired.after.lockedCount(), 2);
@@ -140,7 +139,8 @@ TEST_F(Repair, SetsRightEveryKindItCanAndTouchesNoSourceNorProtectedVoucher)
     EXPECT_EQ(destinationVoucher("000001"), locked[0]);
     EXPECT_EQ(destinationVoucher("000007"), locked[1]);
     EXPECT_EQ(sources(), sourcesBefore) << "no audit entry, flag or row written in a source";
-    EXPECT_EQ(site.journalLines("ENVIO.TXT").size(), std::size_t(Consolidation::kNorthEntries + Consolidation::kSouthEntries))
+    EXPECT_EQ(site.journalLines("ENVIO.TXT").size(),
+              std::size_t(Consolidation::kNorthEntries + Consolidation::kSouthEntries))
         << "the journals are the transmission's alone";
 }
 

@@ -264,5 +264,49 @@ TEST_F(ReportDialogs, TheClosingBoxOffersTheReportAndThePastRunsListOpensIt)
     EXPECT_EQ(opened.paths, QStringList{QString::fromStdString(pages[0])});
 }
 
+// "Reparar…" sets right the rows chosen, after the user saw the plan's counts and agreed.
+TEST_F(ReportDialogs, RepairSetsRightTheChosenRowsAndShowsTheVerificationAfter)
+{
+    connectOnTheDay();
+    window->targetsMenu->verifyClick();
+    auto* shown = qobject_cast<VerifyDialog*>(window->targetsMenu->report());
+    ASSERT_NE(shown, nullptr) << (messages().empty() ? "" : messages().back());
+    ASSERT_TRUE(shown->repairButton->isVisible());
+    EXPECT_EQ(shown->repairButton->text(), QStringLiteral("&Reparar…"));
+    const QString chosen[] = {QStringLiteral("Comprobante CEG CE000006"), QStringLiteral("Tercero 800123")};
+    shown->grid->sortByColumn(2, Qt::DescendingOrder);
+    for (const QString& key : chosen) {
+        const auto found = shown->grid->findItems(key, Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1) << key.toStdString();
+        shown->grid->selectionModel()->select(shown->grid->model()->index(found.front()->row(), 0),
+                                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    const int before = shown->report().differenceCount();
+
+    dialogs.answer(false);
+    shown->repairButton->click();
+    settle();
+    EXPECT_EQ(window->targetsMenu->report(), shown) << "No leaves everything as it was";
+    const auto questions = dialogs.texts(ScriptedDialogs::Kind::Question);
+    ASSERT_EQ(questions.size(), 1u) << "nothing only in the destination was chosen";
+    EXPECT_EQ(toUtf8(questions[0]),
+              "Se va a reparar la compañía Contabilidad Consolidada S.A.: copiar 2, reemplazar 0, igualar 0, borrar 0; "
+              "se dejan por sobrar en destino 0; protegidos 0. No se escribe nada en las "
+              "compañías de origen. ¿Reparar?");
+
+    shown->repairButton->click();
+    settle();
+    auto* after = qobject_cast<VerifyDialog*>(window->targetsMenu->report());
+    ASSERT_NE(after, nullptr);
+    EXPECT_NE(after, shown);
+    EXPECT_EQ(after->report().differenceCount(), before - 2);
+    for (const QString& key : chosen)
+        EXPECT_TRUE(after->grid->findItems(key, Qt::MatchExactly).isEmpty()) << key.toStdString();
+    ASSERT_EQ(dialogs.conclusions().size(), 1u);
+    EXPECT_EQ(reportPages(site.root(), "reparacion"), std::vector<std::string>{dialogs.conclusions()[0].reportPath});
+    EXPECT_TRUE(reportPages(site.root(), "envio").empty()) << "a repair is no transmission";
+    EXPECT_FALSE(window->Panel4->isVisible()) << "the progress panel is hidden again";
+}
+
 }  // namespace
 }  // namespace kalvora::test
