@@ -31,6 +31,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
+
 namespace kalvora::test {
 
 namespace {
@@ -142,22 +144,41 @@ int renderScreenshots(const QString& folder)
 
     progress.hide();
 
-    // The closing box of a run, drawn while it waits for its answer.
+    // Boxes drawn while they wait for their answer: the closing box of a run, the repair's
+    // question and its closing box.
     MessageBoxes boxes(QStringLiteral("Kalvora"));
+    QString boxFile;
     QTimer waiter;
     QObject::connect(&waiter, &QTimer::timeout, [&] {
         for (QWidget* top : QApplication::topLevelWidgets())
             if (auto* box = qobject_cast<QMessageBox*>(top); box && box->isVisible()) {
                 waiter.stop();
-                saved = save(*box, folder + "/run-concluded.png") && saved;
-                box->done(QMessageBox::Ok);
+                saved = save(*box, folder + boxFile) && saved;
+                box->done(QMessageBox::No);
             }
     });
-    waiter.start(50);
-    boxes.concluded(ansi("Proceso de envio de información concluído."),
-                    ansi("Enviadas 318, con error 1, omitidas por la fecha de bloqueo 1.\nInforme: "
-                         "/srv/kalvora/informes/envio-20261209-103000.html"),
-                    "/srv/kalvora/informes/envio-20261209-103000.html");
+    const auto drawBox = [&](const char* file, const std::function<void()>& open) {
+        boxFile = QString::fromUtf8(file);
+        waiter.start(50);
+        open();
+    };
+    drawBox("/run-concluded.png", [&] {
+        boxes.concluded(ansi("Proceso de envio de información concluído."),
+                        ansi("Enviadas 318, con error 1, omitidas por la fecha de bloqueo 1.\nInforme: "
+                             "/srv/kalvora/informes/envio-20261209-103000.html"),
+                        "/srv/kalvora/informes/envio-20261209-103000.html");
+    });
+    drawBox("/repair-question.png", [&] {
+        boxes.ask(ansi("Se va a reparar la compañía Contabilidad Consolidada S.A.: copiar 1, reemplazar 1, igualar 1, "
+                       "borrar 0; se dejan por sobrar en destino 0; protegidos 0. No se escribe nada en las "
+                       "compañías de origen. ¿Reparar?"));
+    });
+    drawBox("/repair-concluded.png", [&] {
+        boxes.concluded(ansi("Reparación concluida."),
+                        ansi("Reparados 2, con error 1, protegidos por la fecha de bloqueo 0.\nInforme: "
+                             "/srv/kalvora/informes/reparacion-20261209-103512.html"),
+                        "/srv/kalvora/informes/reparacion-20261209-103512.html");
+    });
 
     RunReportsDialog reports({{"/srv/kalvora/informes/envio-20261209-103000.html", "2026/12/09 10:30:00", "contador",
                                "DES", "enviadas 318, con error 1, omitidas 1"},
