@@ -32,13 +32,23 @@ public:
     {
     }
 
-    void startTarget(RunContext& run) override { report_.startSource(verifyTargetName(run.c)); }
+    void startTarget(RunContext& run) override
+    {
+        const std::string target = verifyTargetName(run.c);
+        copied_ = copiedVouchers(plan_, target);
+        report_.startSource(target);
+    }
 
     bool entry(RunContext& run) override
     {
         if (stopRequested())
             throw StopRequested();
-        const std::size_t position = std::size_t(run.c.QAuditor.field("AUDI_ID").asInteger());
+        const Query& entry = run.c.QAuditor;
+        std::size_t position = std::size_t(entry.field("AUDI_ID").asInteger());
+        if (position == 0) {
+            const auto copied = copied_.find(entry.field("AUDI_IDDOC").asInteger());
+            position = copied == copied_.end() ? 0 : copied->second + 1;
+        }
         if (position == 0 || position > plan_.items.size())
             return true;
         report_.itemTaken(plan_.items[position - 1]);
@@ -65,6 +75,7 @@ private:
     const RepairPlan& plan_;
     RepairReport& report_;
     RefusalCapture refusal_;
+    std::unordered_map<std::int64_t, std::size_t> copied_;  // the current target's
 };
 
 // The guard held throughout: nothing else writes the destination between the verification

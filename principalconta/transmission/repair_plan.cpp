@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <map>
 #include <tuple>
+#include <unordered_map>
 
 namespace kalvora {
 
@@ -83,8 +84,26 @@ std::string entryRow(std::size_t position, const RepairItem& item)
            " as varchar(10)) as audi_tico, current_date as audi_fecha, current_time as audi_hora from rdb$database";
 }
 
-// Rows per select: well inside the engine's limits on a statement's length and its streams.
+// Rows per select of literals: well inside the engine's limits on a statement's length and
+// its streams; keys per select of vouchers, inside its limit on a list.
 constexpr std::size_t kRowsPerSelect = 100;
+constexpr std::size_t kKeysPerSelect = 1000;
+
+bool copiesAVoucher(const RepairItem& item)
+{
+    return item.subject.kind == Kind::Voucher && (item.action == Action::Copy || item.action == Action::Replace);
+}
+
+// The source's own headers as the entries that copy them, AUDI_ID 0: many vouchers in one
+// short text.
+std::string voucherEntries(const std::string& keys)
+{
+    return "select cast(0 as integer) as audi_id, cast(" + std::to_string(schema::kTidoComprobante) +
+           " as integer) as tido_cod, cast('M' as char(1)) as audi_oper, enco_consec as audi_iddoc, prco_pref ||"
+           " enco_numero as audi_cod, tico_cod as audi_tico, enco_fecha as audi_fecha, current_time as audi_hora"
+           " from comprobante_encabezado where enco_consec in (" +
+           keys + ") order by enco_consec";
+}
 
 }  // namespace
 
@@ -183,24 +202,46 @@ std::vector<std::string> repairPlanText(const RepairPlan& plan)
 std::vector<std::string> repairSelections(const RepairPlan& plan, const std::string& target)
 {
     std::vector<std::string> selections;
-    std::string rows;
+    std::string rows;  // entries made of literals
+    std::string keys;  // source vouchers to copy, read as entries of their own
     std::size_t inSelect = 0;
     const auto close = [&] {
-        if (inSelect > 0)
+        if (!rows.empty())
             selections.push_back(rows + " order by 1");
+        if (!keys.empty())
+            selections.push_back(voucherEntries(keys));
         rows.clear();
+        keys.clear();
         inSelect = 0;
     };
     for (std::size_t i = 0; i < plan.items.size(); ++i) {
         const RepairItem& item = plan.items[i];
         if (item.target != target || item.action == Action::KeepExtra || item.action == Action::Protected)
             continue;
-        rows += (inSelect > 0 ? " union all " : "") + entryRow(i, item);
-        if (++inSelect == kRowsPerSelect)
+        const bool copied = copiesAVoucher(item);
+        if ((copied && !rows.empty()) || (!copied && !keys.empty()))
             close();
+        if (copied) {
+            keys += (keys.empty() ? "" : ", ") + std::to_string(item.subject.sourceKey);
+            if (++inSelect == kKeysPerSelect)
+                close();
+        } else {
+            rows += (rows.empty() ? "" : " union all ") + entryRow(i, item);
+            if (++inSelect == kRowsPerSelect)
+                close();
+        }
     }
     close();
     return selections;
+}
+
+std::unordered_map<std::int64_t, std::size_t> copiedVouchers(const RepairPlan& plan, const std::string& target)
+{
+    std::unordered_map<std::int64_t, std::size_t> positions;
+    for (std::size_t i = 0; i < plan.items.size(); ++i)
+        if (plan.items[i].target == target && copiesAVoucher(plan.items[i]))
+            positions.emplace(plan.items[i].subject.sourceKey, i);
+    return positions;
 }
 
 }  // namespace kalvora

@@ -6,7 +6,9 @@
 #include "principalconta/transmission/verify.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace kalvora {
@@ -51,8 +53,13 @@ std::vector<std::string> repairPlanText(const RepairPlan& plan);
 std::string actionName(RepairItem::Action action);
 
 // The selects, to be read on the target's source, whose rows are the entries that replay the
-// target's items: each row has the columns of AUDITORIA that a replay reads, AUDI_ID being
-// the item's position in the plan plus one. None when the target has nothing to write.
+// target's items in the plan's order: each row has the columns of AUDITORIA that a replay
+// reads. AUDI_ID is the item's position in the plan plus one, or 0 for a voucher copied from
+// the source, whose item copiedVouchers finds by its key. None when the target has nothing
+// to write.
 std::vector<std::string> repairSelections(const RepairPlan& plan, const std::string& target);
+
+// The positions in the plan of the target's vouchers to copy, by their key in its source.
+std::unordered_map<std::int64_t, std::size_t> copiedVouchers(const RepairPlan& plan, const std::string& target);
 
 }  // namespace kalvora

@@ -32,6 +32,11 @@ using Row = std::vector<Value>;
 // DECO_ITEM: a line's number within its voucher, which matches lines between databases.
 constexpr int kPosLineItem = 1;
 
+// Vouchers one select looks for, each by type, prefix and number.
+constexpr std::size_t kVouchersPerProbe = 50;
+// Keys in one select of source lines: well inside the engine's limit on a list.
+constexpr std::size_t kKeysPerLineRead = 500;
+
 std::string trimmed(std::string text)
 {
     text.erase(text.find_last_not_of(' ') + 1);
@@ -235,19 +240,31 @@ private:
         for (std::size_t j = 0; j < destination.size(); ++j)
             byIdentity.emplace(destination[j].identity, j);
 
-        // A copy the destination dates outside the range is still the same voucher.
-        std::string outside;
+        // A copy the destination dates outside the range is still the same voucher. Looked
+        // for in groups: a branch that joins with its history has thousands missing.
+        std::vector<const Voucher*> absent;
+        std::unordered_set<std::string> asked;
         for (const auto& v : source) {
             sourceIdentities_.insert(v.identity);
-            if (byIdentity.count(v.identity))
-                continue;
-            openDestination(c_.CDestino, "SELECT * FROM COMPROBANTE_ENCABEZADO WHERE " +
-                                             voucherCondition(v.tipo, v.prefijo, v.numero));
-            if (c_.CDestino.isEmpty())
-                continue;
-            destination.emplace_back(currentRow(c_.CDestino));
-            byIdentity.emplace(v.identity, destination.size() - 1);
-            outside += " or H.ENCO_CONSEC = " + std::to_string(destination.back().key);
+            if (!byIdentity.count(v.identity) && asked.insert(v.identity).second)
+                absent.push_back(&v);
+        }
+        std::string outside;
+        for (std::size_t first = 0; first < absent.size(); first += kVouchersPerProbe) {
+            std::string condition;
+            for (std::size_t i = first; i < std::min(absent.size(), first + kVouchersPerProbe); ++i)
+                condition += (i > first ? " OR (" : "(") +
+                             voucherCondition(absent[i]->tipo, absent[i]->prefijo, absent[i]->numero) + ")";
+            openDestination(c_.CDestino, "SELECT * FROM COMPROBANTE_ENCABEZADO WHERE " + condition);
+            for (c_.CDestino.first(); !c_.CDestino.eof(); c_.CDestino.next()) {
+                Voucher found(currentRow(c_.CDestino));
+                // The first copy the destination gives, as for one voucher alone.
+                if (!asked.count(found.identity) || byIdentity.count(found.identity))
+                    continue;
+                outside += " or H.ENCO_CONSEC = " + std::to_string(found.key);
+                byIdentity.emplace(found.identity, destination.size());
+                destination.push_back(std::move(found));
+            }
         }
 
         c_.CDestino.close();
@@ -287,22 +304,42 @@ private:
         }
 
         std::vector<bool> linesSeen(source.size(), false);
-        openSource(c_.QCopiadet, "select d.* from comprobante_detalle d join comprobante_encabezado h"
-                                 " on h.enco_consec = d.enco_consec where " +
-                                     range("h.") + " order by d.enco_consec");
-        while (!c_.QCopiadet.eof()) {
-            const std::int64_t key = c_.QCopiadet.field(std::size_t(kPosConsec)).asInteger();
-            const auto i = bySourceKey.find(key);
-            if (i == bySourceKey.end() || match[i->second] < 0) {
-                for (; !c_.QCopiadet.eof() && c_.QCopiadet.field(std::size_t(kPosConsec)).asInteger() == key;)
-                    c_.QCopiadet.next();
-                continue;
+        const auto compareSourceLines = [&](const std::string& select) {
+            openSource(c_.QCopiadet, select);
+            while (!c_.QCopiadet.eof()) {
+                const std::int64_t key = c_.QCopiadet.field(std::size_t(kPosConsec)).asInteger();
+                const auto i = bySourceKey.find(key);
+                if (i == bySourceKey.end() || match[i->second] < 0) {
+                    for (; !c_.QCopiadet.eof() && c_.QCopiadet.field(std::size_t(kPosConsec)).asInteger() == key;)
+                        c_.QCopiadet.next();
+                    continue;
+                }
+                linesSeen[i->second] = true;
+                compareLines(source[i->second], destination[std::size_t(match[i->second])], blocks, lineFields,
+                             found[i->second]);
             }
-            linesSeen[i->second] = true;
-            compareLines(source[i->second], destination[std::size_t(match[i->second])], blocks, lineFields,
-                         found[i->second]);
+            c_.QCopiadet.close();
+        };
+        // A voucher missing in the destination has no lines to compare: when most are, only
+        // the lines of those it holds are read, by their keys.
+        std::vector<std::int64_t> held;
+        for (std::size_t i = 0; i < source.size(); ++i)
+            if (match[i] >= 0)
+                held.push_back(source[i].key);
+        if (held.size() * 2 >= source.size()) {
+            compareSourceLines("select d.* from comprobante_detalle d join comprobante_encabezado h"
+                               " on h.enco_consec = d.enco_consec where " +
+                               range("h.") + " order by d.enco_consec");
+        } else {
+            std::sort(held.begin(), held.end());
+            for (std::size_t first = 0; first < held.size(); first += kKeysPerLineRead) {
+                std::string keys;
+                for (std::size_t k = first; k < std::min(held.size(), first + kKeysPerLineRead); ++k)
+                    keys += (k > first ? ", " : "") + std::to_string(held[k]);
+                compareSourceLines("select d.* from comprobante_detalle d where d.enco_consec in (" + keys +
+                                   ") order by d.enco_consec");
+            }
         }
-        c_.QCopiadet.close();
 
         const auto dateOf = [&](const Voucher& v) {
             return dateField < 0 ? std::string() : at(v.header, std::size_t(dateField)).asText();
