@@ -63,47 +63,51 @@ std::string withKey(const std::string& text)
 
 }  // namespace
 
-EngineErrorReason explainEngineError(const std::string& text)
+EngineErrorReason explainEngineError(const std::string& text, Retry retry)
 {
+    const bool send = retry == Retry::Send;
+    const std::string again = send ? "vuelva a enviar" : "vuelva a reparar";
     if (contains(text, "CHECK constraint"))
         return {true,
                 ansi("El destino rechazó un valor por su regla de validación ") + nameAfter(text, "constraint ") +
                     " de la tabla " + nameAfter(text, "view or table ") + ".",
                 ansi("Corrija el dato en la compañía de origen para que cumpla la regla, o pida que se revise la "
-                     "regla en el destino, y vuelva a enviar.")};
+                     "regla en el destino, y ") +
+                    again + "."};
     if (contains(text, "FOREIGN KEY constraint"))
         return {true,
                 ansi("Falta en el destino el registro al que apunta este dato") + withKey(text) +
                     ansi(": lo exige la relación ") + nameAfter(text, "constraint ") + " de la tabla " +
                     nameAfter(text, "on table ") + ".",
-                ansi("Cree o envíe primero ese registro (la cuenta o el tercero) al destino y vuelva a enviar.")};
+                ansi("Cree o envíe primero ese registro (la cuenta o el tercero) al destino y ") + again + "."};
     if (contains(text, "duplicate value"))
         return {true,
                 ansi("El destino ya tiene un registro con la misma clave, según el índice ") +
                     nameAfter(text, "unique index ") + ".",
-                ansi("Revise en el destino el registro repetido; corríjalo o elimínelo y vuelva a enviar.")};
+                ansi("Revise en el destino el registro repetido; corríjalo o elimínelo y ") + again + "."};
     if (contains(text, "PRIMARY or UNIQUE KEY constraint"))
         return {true,
                 ansi("El destino ya tiene un registro con la misma clave") + withKey(text) + ansi(", según la regla ") +
                     nameAfter(text, "constraint ") + " de la tabla " + nameAfter(text, "on table ") + ".",
-                ansi("Revise en el destino el registro repetido; corríjalo o elimínelo y vuelva a enviar.")};
+                ansi("Revise en el destino el registro repetido; corríjalo o elimínelo y ") + again + "."};
     if (containsAny(text, {"lock conflict", "update conflicts with concurrent update", "deadlock"}))
         return {true, ansi("Otro usuario o programa estaba modificando el mismo registro en el destino."),
-                ansi("Espere a que termine y vuelva a enviar; la entrada sigue pendiente.")};
+                "Espere a que termine y " + again + (send ? "; la entrada sigue pendiente." : ".")};
     if (containsAny(text, {"Error reading data from the connection", "Error writing data to the connection",
                            "connection shutdown", "connection lost", "Unable to complete network request",
                            "connection is not active"}))
         return {true, ansi("Se perdió la conexión con el servidor de base de datos."),
-                ansi("Compruebe la red y que el servidor esté en marcha, y vuelva a enviar; lo no enviado sigue "
-                     "pendiente.")};
+                ansi("Compruebe la red y que el servidor esté en marcha, y ") + again +
+                    (send ? "; lo no enviado sigue pendiente." : ".")};
     if (contains(text, "user name and password are not defined"))
         return {true, ansi("El servidor rechazó el usuario o la clave."),
                 ansi("Revise el usuario y la clave de replicación de la compañía de destino (o los del inicio de "
-                     "sesión) y vuelva a enviar.")};
+                     "sesión) y ") +
+                    again + "."};
     return {false,
             {},
-            ansi("Lea el mensaje del motor; corrija la causa en el origen o en el destino y vuelva a enviar. "
-                 "La entrada sigue pendiente.")};
+            ansi("Lea el mensaje del motor; corrija la causa en el origen o en el destino y ") + again +
+                (send ? ". La entrada sigue pendiente." : ".")};
 }
 
 }  // namespace kalvora

@@ -11,6 +11,9 @@ struct EngineErrorReason {
     std::string advice;  // what to do next, always given
 };
 
-EngineErrorReason explainEngineError(const std::string& engineText);
+// What the advice asks to do again: send (the entry stays pending), or repair.
+enum class Retry { Send, Repair };
+
+EngineErrorReason explainEngineError(const std::string& engineText, Retry retry = Retry::Send);
 
 }  // namespace kalvora

@@ -71,7 +71,7 @@ void RepairReport::itemRepaired()
 void RepairReport::itemFailed(const std::string& engineText)
 {
     ++totals_.failed;
-    const EngineErrorReason why = explainEngineError(engineText);
+    const EngineErrorReason why = explainEngineError(engineText, Retry::Repair);
     addRow("Con error", "fallo", why.known ? why.reason : ansi("El destino rechazó el cambio."), engineText,
            why.advice);
 }
@@ -130,7 +130,7 @@ void RepairReport::sourceUnreachable(const std::string& message)
 void RepairReport::stopped(const std::string& why)
 {
     closeTable();
-    const EngineErrorReason reason = explainEngineError(why);
+    const EngineErrorReason reason = explainEngineError(why, Retry::Repair);
     page_->add(ansi("<h2 class=\"fallo\">La reparación se detuvo</h2>\n<table>\n") +
                reportFactRow("Motivo", reason.known ? reason.reason : why) +
                (reason.known ? reportFactRow("Mensaje del motor", why) : std::string()) +
