@@ -3,8 +3,6 @@
 #include "base/markup.h"
 #include "base/text.h"
 #include "principalconta/transmission/engine_error_reason.h"
-#include "settings/clock.h"
-#include "settings/regional_formats.h"
 
 namespace kalvora {
 
@@ -25,17 +23,9 @@ RepairReport::RepairReport(const std::string& directory, const std::string& usua
                            const Date& desde, const Date& hasta, const RepairPlan& plan)
     : plan_(plan)
 {
-    const Timestamp when = now();
-    const RegionalFormats formats = regionalFormats();
-    const std::string stamp = formats.date(when.date) + " " + formats.time(when.time);
-    page_ = std::make_unique<ReportPage>(directory, "reparacion", when, ansi("Informe de reparación"),
-                                         reportMeta("fecha", stamp) + reportMeta("usuario", usuario) +
-                                             reportMeta("destino", companiaDestino));
-    page_->add("<table>\n" + reportFactRow("Fecha y hora", stamp) +
-               reportFactRow(ansi("Usuario de la sesión"), usuario) +
-               reportFactRow(ansi("Compañía de destino"), companiaDestino) +
-               reportFactRow("Periodo", reportPeriod(desde, hasta)) +
-               reportFactRow(ansi("Lo que sobra en destino"),
+    page_ = openReportPage(directory, "reparacion", ansi("Informe de reparación"),
+                           {usuario, companiaDestino, desde, hasta});
+    page_->add(reportFactRow(ansi("Lo que sobra en destino"),
                              plan.deleteExtra ? ansi("se borra (--delete-extra)") : ansi("se deja")) +
                reportFactRow("Plan", planCounts(plan)));
 }

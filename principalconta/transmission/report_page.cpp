@@ -1,7 +1,10 @@
 #include "principalconta/transmission/report_page.h"
 
 #include "base/markup.h"
+#include "base/text.h"
+#include "settings/clock.h"
 #include "settings/installation.h"
+#include "settings/regional_formats.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -34,22 +37,31 @@ const char* const kStyle = "<style>"
 
 std::string reportsFolder(const std::string& directory) { return installationFile(directory, "informes"); }
 
-std::string reportMeta(const std::string& name, const std::string& content)
-{
-    return "<meta name=\"kalvora-" + name + "\" content=\"" + escapeMarkup(content) + "\">\n";
-}
-
 std::string reportFactRow(const std::string& label, const std::string& value)
 {
     return "<tr><th>" + label + "</th><td>" + escapeMarkup(value) + "</td></tr>\n";
 }
 
-std::string reportPeriod(const Date& desde, const Date& hasta)
+std::unique_ptr<ReportPage> openReportPage(const std::string& directory, const std::string& kind,
+                                           const std::string& title, const ReportHeading& heading)
 {
+    const auto meta = [](const std::string& name, const std::string& content) {
+        return "<meta name=\"kalvora-" + name + "\" content=\"" + escapeMarkup(content) + "\">\n";
+    };
     const auto iso = [](const Date& d) {
         return std::to_string(d.year) + "-" + twoDigits(d.month) + "-" + twoDigits(d.day);
     };
-    return "del " + iso(desde) + " al " + iso(hasta);
+    const Timestamp when = now();
+    const RegionalFormats formats = regionalFormats();
+    const std::string stamp = formats.date(when.date) + " " + formats.time(when.time);
+    auto page = std::make_unique<ReportPage>(directory, kind, when, title,
+                                             meta("fecha", stamp) + meta("usuario", heading.usuario) +
+                                                 meta("destino", heading.companiaDestino));
+    page->add("<table>\n" + reportFactRow("Fecha y hora", stamp) +
+              reportFactRow(ansi("Usuario de la sesión"), heading.usuario) +
+              reportFactRow(ansi("Compañía de destino"), heading.companiaDestino) +
+              reportFactRow("Periodo", "del " + iso(heading.desde) + " al " + iso(heading.hasta)));
+    return page;
 }
 
 ReportPage::ReportPage(const std::string& directory, const std::string& kind, const Timestamp& when,

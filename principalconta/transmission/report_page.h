@@ -6,6 +6,7 @@
 #include "base/calendar.h"
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace kalvora {
@@ -41,10 +42,20 @@ private:
 // "informes" in the installation directory.
 std::string reportsFolder(const std::string& directory);
 
-// Pieces every page uses: a meta line that the list of reports reads back, a row of the
-// table of facts (the value escaped), the period as "del AAAA-MM-DD al AAAA-MM-DD".
-std::string reportMeta(const std::string& name, const std::string& content);
+// Who ran the work, towards which company and for which days.
+struct ReportHeading {
+    std::string usuario;
+    std::string companiaDestino;
+    Date desde;
+    Date hasta;
+};
+
+// A page of kind opened now, with the heading in meta lines (which the list of reports
+// reads back) and in a table of facts left open for the caller's own rows.
+std::unique_ptr<ReportPage> openReportPage(const std::string& directory, const std::string& kind,
+                                           const std::string& title, const ReportHeading& heading);
+
+// A row of the table of facts, the value escaped.
 std::string reportFactRow(const std::string& label, const std::string& value);
-std::string reportPeriod(const Date& desde, const Date& hasta);
 
 }  // namespace kalvora

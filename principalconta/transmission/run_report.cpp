@@ -3,8 +3,6 @@
 #include "base/markup.h"
 #include "base/text.h"
 #include "principalconta/transmission/engine_error_reason.h"
-#include "settings/clock.h"
-#include "settings/regional_formats.h"
 
 namespace kalvora {
 
@@ -29,16 +27,8 @@ std::string totalsComment(const RunCounts& n, bool stopped)
 RunReport::RunReport(const std::string& directory, const std::string& usuario, const std::string& companiaDestino,
                      const Date& desde, const Date& hasta)
 {
-    const Timestamp when = now();
-    const RegionalFormats formats = regionalFormats();
-    const std::string stamp = formats.date(when.date) + " " + formats.time(when.time);
-    page_ = std::make_unique<ReportPage>(directory, "envio", when, ansi("Informe de envío de información"),
-                                         reportMeta("fecha", stamp) + reportMeta("usuario", usuario) +
-                                             reportMeta("destino", companiaDestino));
-    page_->add("<table>\n" + reportFactRow("Fecha y hora", stamp) +
-               reportFactRow(ansi("Usuario de la sesión"), usuario) +
-               reportFactRow(ansi("Compañía de destino"), companiaDestino) +
-               reportFactRow("Periodo", reportPeriod(desde, hasta)));
+    page_ = openReportPage(directory, "envio", ansi("Informe de envío de información"),
+                           {usuario, companiaDestino, desde, hasta});
 }
 
 RunReport::~RunReport() = default;
