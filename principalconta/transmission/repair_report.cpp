@@ -21,10 +21,10 @@ const char* const kTableHead = "<table>\n<tr><th>Elemento</th><th>Fecha</th><th>
 
 RepairReport::RepairReport(const std::string& directory, const std::string& usuario, const std::string& companiaDestino,
                            const Date& desde, const Date& hasta, const RepairPlan& plan)
-    : plan_(plan)
+    : page_(openReportPage(directory, "reparacion", ansi("Informe de reparación"),
+                           {usuario, companiaDestino, desde, hasta})),
+      plan_(plan)
 {
-    page_ = openReportPage(directory, "reparacion", ansi("Informe de reparación"),
-                           {usuario, companiaDestino, desde, hasta});
     page_->add(reportFactRow(ansi("Lo que sobra en destino"),
                              plan.deleteExtra ? ansi("se borra (--delete-extra)") : ansi("se deja")) +
                reportFactRow("Plan", planCounts(plan)));

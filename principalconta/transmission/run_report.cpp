@@ -26,9 +26,9 @@ std::string totalsComment(const RunCounts& n, bool stopped)
 
 RunReport::RunReport(const std::string& directory, const std::string& usuario, const std::string& companiaDestino,
                      const Date& desde, const Date& hasta)
+    : page_(openReportPage(directory, "envio", ansi("Informe de envío de información"),
+                           {usuario, companiaDestino, desde, hasta}))
 {
-    page_ = openReportPage(directory, "envio", ansi("Informe de envío de información"),
-                           {usuario, companiaDestino, desde, hasta});
 }
 
 RunReport::~RunReport() = default;

@@ -407,6 +407,8 @@ TEST(Demo, TheBatchTransmitsTheDemoAsItsBuilderExpects)
                   {"alter table comprobante_detalle drop constraint DECO_VALORES_NO_NEGATIVOS"});
     EXPECT_EQ(run({"--repair"}).status, 0);
     EXPECT_TRUE(detailLines().empty());
+    EXPECT_EQ(batch({"--repair", folder + "/servidor", "SYSDBA", "-", "999"}, demo).status, 2)
+        << "a repair that cannot start has stopped";
 
     EXPECT_NE(test::runProgram(builtProgram("tools/kalvora-demo"), {dir.path()}).status, 0)
         << "a folder that is not a demo";
