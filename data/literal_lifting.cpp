@@ -177,6 +177,33 @@ bool fits(const fb::Column& parameter, const Value& value)
     return false;
 }
 
+std::string_view textOf(const std::string& sql, const Token& token)
+{
+    return std::string_view(sql).substr(token.begin, token.end - token.begin);
+}
+
+// The whole numbers of "IN (1, 2, 3)" whose "IN" is at tokens[at], and the place of its
+// ")"; nothing unless every item is one.
+std::optional<std::pair<std::vector<std::size_t>, std::size_t>>
+wholeNumberList(const std::string& sql, const std::vector<Token>& tokens, std::size_t at)
+{
+    if (tokens[at].kind != Kind::Word || upper(textOf(sql, tokens[at])) != "IN" || at + 1 >= tokens.size() ||
+        textOf(sql, tokens[at + 1]) != "(")
+        return std::nullopt;
+    std::vector<std::size_t> items;
+    for (std::size_t i = at + 2; i + 1 < tokens.size(); i += 2) {
+        if (tokens[i].kind != Kind::Number || !literalValue(sql, tokens[i]))
+            return std::nullopt;
+        items.push_back(i);
+        const auto separator = textOf(sql, tokens[i + 1]);
+        if (separator == ")")
+            return std::pair{items, i + 1};
+        if (separator != ",")
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<LiftedText> liftLiterals(const std::string& sql)
@@ -186,21 +213,29 @@ std::optional<LiftedText> liftLiterals(const std::string& sql)
         return std::nullopt;
     LiftedText lifted;
     std::size_t copied = 0;
+    const auto lift = [&](const Token& token, Value value) {
+        lifted.text.append(sql, copied, token.begin - copied);
+        lifted.text += '?';
+        copied = token.end;
+        lifted.values.push_back(std::move(value));
+    };
     for (std::size_t i = 1; i < tokens->size(); ++i) {
         const Token& token = (*tokens)[i];
         const Token& previous = (*tokens)[i - 1];
+        // A list of keys is as much a compared value as one key is.
+        if (const auto list = wholeNumberList(sql, *tokens, i)) {
+            for (const std::size_t item : list->first)
+                lift((*tokens)[item], *literalValue(sql, (*tokens)[item]));
+            i = list->second;
+            continue;
+        }
         if (previous.kind != Kind::Symbol ||
             !isComparison(std::string_view(sql).substr(previous.begin, previous.end - previous.begin)))
             continue;
         if (!endsComparison(sql, i + 1 < tokens->size() ? &(*tokens)[i + 1] : nullptr))
             continue;
-        auto value = literalValue(sql, token);
-        if (!value)
-            continue;
-        lifted.text.append(sql, copied, token.begin - copied);
-        lifted.text += '?';
-        copied = token.end;
-        lifted.values.push_back(std::move(*value));
+        if (auto value = literalValue(sql, token))
+            lift(token, std::move(*value));
     }
     if (lifted.values.empty())
         return std::nullopt;

@@ -17,7 +17,8 @@ struct LiftedText {
 };
 
 // Lifts each quoted literal or unsigned whole number that follows a comparison operator
-// and ends the comparison (before ")", ",", ";", AND, OR, WHERE, ORDER, ... or the end).
+// and ends the comparison (before ")", ",", ";", AND, OR, WHERE, ORDER, ... or the end),
+// and the items of an IN list made only of unsigned whole numbers.
 // Nothing when the text has no such literal, already has parameters, or does not scan.
 std::optional<LiftedText> liftLiterals(const std::string& sql);
 

@@ -1,6 +1,7 @@
 #include "principalconta/voucher_read_ahead.h"
 
 #include "base/errors.h"
+#include "data/literal_lifting.h"
 #include "data/schema.h"
 
 #include <algorithm>
@@ -87,7 +88,8 @@ void VoucherReadAhead::open(Query& query, const Query& entries)
     // Closed with its connection, so a window never outlives the transaction it was read in.
     if (!window_.isOpen() || !std::binary_search(consecs_.begin(), consecs_.end(), consec))
         read(consec, entries);
-    auto rows = rowsOf(consec);
+    const auto at = std::lower_bound(consecs_.begin(), consecs_.end(), consec) - consecs_.begin();
+    const std::optional<fb::Rows>& rows = rowsByVoucher_[std::size_t(at)];
     if (!rows) {
         openText(query, select(consec));
         return;
@@ -95,64 +97,98 @@ void VoucherReadAhead::open(Query& query, const Query& entries)
     query.close();
     query.clearSql();
     query.addSql(select(consec));
-    query.openWith(std::move(*rows));
+    query.openWith(*rows);
 }
 
 void VoucherReadAhead::read(std::int64_t consec, const Query& entries)
 {
+    // A read that fails leaves no window: the next open reads again.
+    window_.close();
     std::vector<std::int64_t> consecs{consec};
     for (std::size_t i = 0; i < entries.rowsAhead() && i + 1 < kEntries; ++i)
         if (const auto next = copiedVoucher(entries, i))
             consecs.push_back(*next);
     std::sort(consecs.begin(), consecs.end());
     consecs.erase(std::unique(consecs.begin(), consecs.end()), consecs.end());
+    consecs_ = std::move(consecs);
     blobsInline_ = false;
-    if (consecs.size() == 1) {
+    if (consecs_.size() == 1) {
         // The run's own select, whose shape is prepared once.
         openText(window_, select(consec));
     } else {
-        std::string in;
-        for (std::size_t i = 0; i < consecs.size(); ++i)
-            in += (i ? ", " : "") + std::to_string(consecs[i]);
         auto& tr = transaction_.ensureStarted();
         columns_ = connection_.statement(tr, select(consec)).statement.columns();
         const auto blobs = std::count_if(columns_.begin(), columns_.end(), isBlob);
         const auto list = blobs > 0 ? inlineColumns(columns_, kInlineBytes / unsigned(blobs)) : std::nullopt;
         blobsInline_ = list.has_value();
-        openText(window_, "select " + list.value_or("*") + " from " + table_ + " where enco_consec in (" + in + ")");
+        readWindow("select " + list.value_or("*") + " from " + table_ + " where enco_consec in (");
     }
-    consecs_ = std::move(consecs);
+    split();
 }
 
-std::optional<fb::Rows> VoucherReadAhead::rowsOf(std::int64_t consec)
+// Every window runs one text with a parameter for each of its entries, the last voucher
+// repeated where it has fewer, so the text is prepared once; a window whose keys the
+// parameters cannot hold as they are runs with its keys written in.
+void VoucherReadAhead::readWindow(const std::string& head)
 {
-    fb::Rows rows;
+    std::string marks;
+    for (std::size_t i = 0; i < kEntries; ++i)
+        marks += i ? ", ?" : "?";
+    std::vector<Value> keys;
+    for (std::size_t i = 0; i < kEntries; ++i)
+        keys.emplace_back(consecs_[std::min(i, consecs_.size() - 1)]);
+    auto& tr = transaction_.ensureStarted();
+    BoundStatement statement = connection_.statement(tr, head + marks + ")", keys);
+    if (liftedValuesFit(statement.statement.parameters(), keys)) {
+        window_.close();
+        window_.openWith(statement.fetchAll(tr));
+        return;
+    }
+    std::string written;
+    for (std::size_t i = 0; i < consecs_.size(); ++i)
+        written += (i ? ", " : "") + std::to_string(consecs_[i]);
+    openText(window_, head + written + ")");
+}
+
+// Each voucher's rows of the window, in the window's order, once for all its opens.
+void VoucherReadAhead::split()
+{
+    fb::Rows shape;
     if (blobsInline_)
-        rows.columns = columns_;
+        shape.columns = columns_;
     else
         for (std::size_t i = 0; i < window_.fieldCount(); ++i)
-            rows.columns.push_back(window_.column(i));
+            shape.columns.push_back(window_.column(i));
+    rowsByVoucher_.assign(consecs_.size(), shape);
     for (window_.first(); !window_.eof(); window_.next()) {
-        if (window_.field("ENCO_CONSEC").asInteger() != consec)
+        const auto at = std::lower_bound(consecs_.begin(), consecs_.end(), window_.field("ENCO_CONSEC").asInteger());
+        if (at == consecs_.end())
             continue;
-        fb::Row& row = rows.rows.emplace_back();
-        std::size_t at = 0;
-        for (const fb::Column& column : rows.columns) {
-            if (!blobsInline_ || !isBlob(column)) {
-                row.push_back(window_.field(at++));
-                continue;
-            }
-            const Value& bytes = window_.field(at++);
-            const Value& length = window_.field(at++);
-            if (length.isNull())
-                row.emplace_back();
-            else if (bytes.isNull())
-                return std::nullopt;
-            else
-                row.emplace_back(BlobBytes{bytes.asText()});
-        }
+        std::optional<fb::Rows>& rows = rowsByVoucher_[std::size_t(at - consecs_.begin())];
+        if (rows && !appendRow(*rows))
+            rows.reset();
     }
-    return rows;
+}
+
+bool VoucherReadAhead::appendRow(fb::Rows& rows)
+{
+    fb::Row& row = rows.rows.emplace_back();
+    std::size_t at = 0;
+    for (const fb::Column& column : rows.columns) {
+        if (!blobsInline_ || !isBlob(column)) {
+            row.push_back(window_.field(at++));
+            continue;
+        }
+        const Value& bytes = window_.field(at++);
+        const Value& length = window_.field(at++);
+        if (length.isNull())
+            row.emplace_back();
+        else if (bytes.isNull())
+            return false;
+        else
+            row.emplace_back(BlobBytes{bytes.asText()});
+    }
+    return true;
 }
 
 }  // namespace kalvora

@@ -33,9 +33,11 @@ public:
 private:
     std::string select(std::int64_t consec) const;
     void read(std::int64_t consec, const Query& entries);
-    // The window's rows of one voucher as the run's select gives them; nothing when one of
-    // its BLOBs was too long to come inline.
-    std::optional<fb::Rows> rowsOf(std::int64_t consec);
+    void readWindow(const std::string& head);
+    void split();
+    // The window's current row as the run's select gives it; false when one of its BLOBs
+    // was too long to come inline.
+    bool appendRow(fb::Rows& rows);
 
     Connection& connection_;
     DirectTransaction& transaction_;
@@ -45,6 +47,8 @@ private:
     std::vector<fb::Column> columns_;
     bool blobsInline_ = false;
     std::vector<std::int64_t> consecs_;  // of the window, ascending
+    // Each voucher's rows, by its place in consecs_; nothing when its own select reads it.
+    std::vector<std::optional<fb::Rows>> rowsByVoucher_;
 };
 
 }  // namespace kalvora

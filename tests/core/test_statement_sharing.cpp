@@ -34,6 +34,9 @@ TEST(LiteralLifting, ComparedLiteralsOfTheProgramsStatementsBecomeParameters)
          "select a from t where (a = ? or b<>?) and c >= ?\norder by a",
          {"", 3, "x"}},
         {"update t set a = 1, b = 'z' where c = 2;", "update t set a = ?, b = ? where c = ?;", {1, "z", 2}},
+        {"UPDATE AUDITORIA SET AUDI_ENVIO = 'S' where AUDI_ID in (7, 8,9)",
+         "UPDATE AUDITORIA SET AUDI_ENVIO = ? where AUDI_ID in (?, ?,?)",
+         {"S", 7, 8, 9}},
     };
     for (const auto& c : cases) {
         const auto lifted = liftLiterals(c.sql);
@@ -60,6 +63,10 @@ TEST(LiteralLifting, LeavesAloneWhatIsNotAWholeComparedValue)
              "select * from t where a like 'x%' and b starting with 'y'",
              "select * from t where a between 1 and 2",
              "select * from t where a in ('x', 'y')",
+             "select * from t where a in (1, 'y')",
+             "select * from t where a in (1, b)",
+             "select * from t where a in (1.5, 2)",
+             "select * from t where a in (select b from u where b = c)",
              "select 'x', 2 from t",
              "select case when a = 1 then 2 end from t",
              "insert into t (a, b) values ('x', 1)",
@@ -164,6 +171,9 @@ TEST_F(StatementSharingTest, LiftedTextsAnswerAsTheirLiteralsWould)
     EXPECT_EQ(ids("amount = 5"), Ids{1}) << "a whole number against a decimal";
     EXPECT_EQ(ids("dia = '2026-12-10'"), Ids{2});
     EXPECT_EQ(ids("id = 2 and code = 'XYZ'"), Ids{2});
+    EXPECT_EQ(ids("id in (2, 1, 2)"), (Ids{1, 2}));
+    EXPECT_EQ(ids("id in (2, 99999999999)"), Ids{2}) << "beyond an INTEGER: runs as written";
+    EXPECT_EQ(ids("small not in (7, 70000)"), Ids{2});
     EXPECT_EQ(envio.select("select 'x' from s where id = 1").rows.at(0).at(0).asText(), "x");
 
     // An error names the text's own fault, as without lifting.

@@ -122,7 +122,12 @@ INSTANTIATE_TEST_SUITE_P(
                 "UPDATE COMPROBANTE_DETALLE SET DECO_NOTAS = RPAD('', DECO_ITEM * 1366, '\xC3\xB1')"},
                2048},
         // Read as BLOBs, not inline: their conversion to text could depend on a filter.
-        Layout{"BlobOfItsOwnSubType", {"ALTER TABLE COMPROBANTE_ENCABEZADO ADD ENCO_FIRMA BLOB SUB_TYPE -3"}, 4096}),
+        Layout{"BlobOfItsOwnSubType", {"ALTER TABLE COMPROBANTE_ENCABEZADO ADD ENCO_FIRMA BLOB SUB_TYPE -3"}, 4096},
+        // A key no INTEGER parameter holds: its window runs with the keys written in.
+        Layout{"WiderEntryKeys",
+               {"ALTER TABLE AUDITORIA ALTER AUDI_IDDOC TYPE BIGINT",
+                "UPDATE AUDITORIA SET AUDI_IDDOC = 5000000000 WHERE AUDI_IDDOC = 999"},
+               4096}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
