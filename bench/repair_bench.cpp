@@ -2,22 +2,22 @@
 // a second empty destination from the same source after its entries were sent: the repair
 // verifies (every voucher missing), copies each one through the transmission's copy, and
 // verifies again. Prints both times and their ratio, best of R rounds, the two alternating
-// which goes first; with the processor time of each beside, which other work on a shared
-// machine does not stretch. Embedded engine.
+// which goes first; with the processor time of this process beside, which other work on a
+// shared machine does not stretch (through the server most of the work is the server's).
 //
-//   repair_bench [--forced-writes] [--vouchers N] [--lines L] [--repeat R]
+//   repair_bench [--server | --forced-writes] [--vouchers N] [--lines L] [--repeat R]
 //
-// Defaults: 10000 vouchers of 8 lines, without forced writes, best of 2 rounds.
+// Defaults: 10000 vouchers of 8 lines, embedded without forced writes, best of 2 rounds.
+// --server goes through the Firebird server on 127.0.0.1 as SYSDBA, whose databases have the
+// server's forced writes.
 #include "data/date_text.h"
-#include "data/ddl.h"
-#include "data/locations.h"
 #include "data/schema.h"
 #include "principalconta/componentes.h"
 #include "principalconta/data_error_dialogs.h"
 #include "principalconta/transmission/repair.h"
 #include "principalconta/transmission/transmission.h"
 #include "settings/regional_formats.h"
-#include "support/scratch.h"
+#include "site.h"
 #include "tools/bulk_rows.h"
 #include "ui/scripted_dialogs.h"
 
@@ -32,6 +32,7 @@
 #include <string>
 
 using namespace kalvora;
+using bench::Site;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -41,9 +42,9 @@ const Date kDay{2026, 12, 9};
 Value money(std::int64_t cents) { return Scaled{cents * 100, -4}; }
 
 // The source's vouchers, each with its pending entry.
-void fillSource(const std::string& location, const fb::AttachParams& params, int vouchers, int lines)
+void fillSource(const Site& site, int vouchers, int lines)
 {
-    tools::BulkRows rows(location, params);
+    tools::BulkRows rows(site.filled("ORI"), site.credentials());
     for (int v = 1; v <= vouchers; ++v) {
         char numero[8];
         std::snprintf(numero, sizeof numero, "%06d", v % 1000000);
@@ -82,29 +83,32 @@ void fillSource(const std::string& location, const fb::AttachParams& params, int
 }
 
 // An empty destination company whose one target is the source.
-void createDestination(const std::string& root, const std::string& code, const fb::AttachParams& params)
+void createDestination(const Site& site, const std::string& code)
 {
-    const std::string location = companyDatabaseLocation(root, code);
-    std::filesystem::remove(location);
-    ddl::createDatabase(location, params, ddl::companyDatabase());
-    tools::BulkRows rows(location, params);
+    std::filesystem::remove(companyDatabaseLocation(site.root(), code));
+    site.createCompany(code);
+    tools::BulkRows rows(site.filled(code), site.credentials());
     rows.insert(schema::kConfiguracion, {{"CONF_MODULO", schema::kUsuarioReplica.modulo},
                                          {"CONF_CATEGORIA", schema::kUsuarioReplica.categoria},
                                          {"CONF_PROPIEDAD", schema::kUsuarioReplica.propiedad},
                                          {"CONF_VALOR", "SYSDBA"}});
+    rows.insert(schema::kConfiguracion, {{"CONF_MODULO", schema::kClaveReplica.modulo},
+                                         {"CONF_CATEGORIA", schema::kClaveReplica.categoria},
+                                         {"CONF_PROPIEDAD", schema::kClaveReplica.propiedad},
+                                         {"CONF_VALOR", site.password()}});
     rows.insert(schema::kReplicaConta,
-                {{"RPCO_ID", 1}, {"RPCO_NOMBRE", "Origen"}, {"RPCO_SERVIDOR", root}, {"RPCO_COD", "ORI"}});
+                {{"RPCO_ID", 1}, {"RPCO_NOMBRE", "Origen"}, {"RPCO_SERVIDOR", site.entry()}, {"RPCO_COD", "ORI"}});
     rows.commit();
 }
 
 // The window's components signed in and connected to a destination company.
 struct Connected {
-    Connected(const std::string& root, const std::string& code)
+    Connected(const Site& site, const std::string& code)
     {
         ConfigurarProviders(c, dialogs);
-        c.DBEnvio.setParam("Database", companyDatabaseLocation(root, code));
+        c.DBEnvio.setParam("Database", site.company(code));
         c.DBEnvio.setParam("User_Name", "SYSDBA");
-        c.DBEnvio.setParam("password", "masterkey");
+        c.DBEnvio.setParam("password", site.password());
         c.DBEnvio.open();
         c.Creplicac.open();
     }
@@ -151,13 +155,16 @@ int positive(const char* text)
 int main(int argc, char** argv)
 {
     const ScopedDateText dateText(regionalFormats);
+    bool server = false;
     bool forcedWrites = false;
     int vouchers = 10000;
     int lines = 8;
     int repeat = 2;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
-        if (option == "--forced-writes")
+        if (option == "--server")
+            server = true;
+        else if (option == "--forced-writes")
             forcedWrites = true;
         else if (i + 1 < argc && option == "--vouchers")
             vouchers = positive(argv[++i]);
@@ -166,31 +173,31 @@ int main(int argc, char** argv)
         else if (i + 1 < argc && option == "--repeat")
             repeat = positive(argv[++i]);
         else {
-            std::fprintf(stderr, "usage: repair_bench [--forced-writes] [--vouchers N] [--lines L] [--repeat R]\n");
+            std::fprintf(stderr,
+                         "usage: repair_bench [--server | --forced-writes] [--vouchers N] [--lines L] [--repeat R]\n");
             return 64;
         }
     }
+    if (server && forcedWrites) {
+        std::fprintf(stderr, "repair_bench: the server makes its databases with its own forced writes\n");
+        return 64;
+    }
     try {
-        test::TempDir dir;
-        const std::string root = dir.path();
-        fb::AttachParams params = test::embeddedUser();
-        params.forcedWrites = forcedWrites;
-        const std::string registry = root + "/kalvora.reg";
+        const Site site(server, forcedWrites, nullptr);
+        const std::string registry = site.root() + "/kalvora.reg";
         std::ofstream(registry, std::ios::binary) << "Windows Registry Editor Version 5.00\r\n\r\n"
                                                   << "[HKEY_LOCAL_MACHINE\\Software\\Quenti\\Kalvora2015]\r\n"
-                                                  << "\"Directorio\"=\"" << root << "\"\r\n";
+                                                  << "\"Directorio\"=\"" << site.root() << "\"\r\n";
         setenv("KALVORA_REGISTRY", registry.c_str(), 1);
-        const std::string source = companyDatabaseLocation(root, "ORI");
-        std::filesystem::create_directories(std::filesystem::path(source).parent_path());
-        ddl::createDatabase(source, params, ddl::companyDatabase());
-        fillSource(source, params, vouchers, lines);
+        site.createCompany("ORI");
+        fillSource(site, vouchers, lines);
 
         Spent transmission;
         Spent repair;
         int repaired = 0;
         int left = -1;
         const auto transmit = [&] {
-            Connected run(root, "TRA");
+            Connected run(site, "TRA");
             timeBest(transmission, [&] {
                 const TransmissionSummary summary =
                     SpeedButton1Click(run.c, run.dialogs, run.progress, "TRA", kDay, kDay);
@@ -199,7 +206,7 @@ int main(int argc, char** argv)
             });
         };
         const auto repairAll = [&] {
-            Connected run(root, "REP");
+            Connected run(site, "REP");
             timeBest(repair, [&] {
                 const RepairOutcome outcome =
                     reparar(run.c, run.dialogs, run.progress, "REP", kDay, kDay, false, false);
@@ -208,9 +215,13 @@ int main(int argc, char** argv)
             });
         };
         for (int round = 0; round < repeat; ++round) {
-            test::execute(source, {"update auditoria set audi_envio = 'N'"});
-            createDestination(root, "TRA", params);
-            createDestination(root, "REP", params);
+            {
+                tools::BulkRows pending(site.filled("ORI"), site.credentials());
+                pending.execute("update auditoria set audi_envio = 'N'");
+                pending.commit();
+            }
+            createDestination(site, "TRA");
+            createDestination(site, "REP");
             if (round % 2 == 0) {
                 transmit();
                 repairAll();
@@ -219,7 +230,9 @@ int main(int argc, char** argv)
                 transmit();
             }
         }
-        std::printf("engine                 embedded, %s\n", forcedWrites ? "forced writes" : "no forced writes");
+        std::printf("engine                 %s\n", server         ? "server on 127.0.0.1"
+                                                   : forcedWrites ? "embedded, forced writes"
+                                                                  : "embedded, no forced writes");
         std::printf("vouchers               %d of %d lines (%d destination rows)\n", vouchers, lines,
                     vouchers * (1 + lines));
         std::printf("transmission           %8.2f s   processor %8.2f s   (best of %d)\n", transmission.wall,

@@ -85,24 +85,66 @@ std::string entryRow(std::size_t position, const RepairItem& item)
 }
 
 // Rows per select of literals: well inside the engine's limits on a statement's length and
-// its streams; keys per select of vouchers, inside its limit on a list.
+// its streams. Keys per select of vouchers: inside its limit on a list; runs of consecutive
+// keys go as ranges, a few to a select, so that a branch's whole history is a short text.
 constexpr std::size_t kRowsPerSelect = 100;
 constexpr std::size_t kKeysPerSelect = 1000;
+constexpr std::size_t kRangesPerSelect = 50;
+constexpr std::size_t kShortestRange = 3;
 
 bool copiesAVoucher(const RepairItem& item)
 {
     return item.subject.kind == Kind::Voucher && (item.action == Action::Copy || item.action == Action::Replace);
 }
 
-// The source's own headers as the entries that copy them, AUDI_ID 0: many vouchers in one
-// short text.
-std::string voucherEntries(const std::string& keys)
+// The source's own headers as the entries that copy them, AUDI_ID 0.
+std::string voucherEntries(const std::string& condition)
 {
     return "select cast(0 as integer) as audi_id, cast(" + std::to_string(schema::kTidoComprobante) +
            " as integer) as tido_cod, cast('M' as char(1)) as audi_oper, enco_consec as audi_iddoc, prco_pref ||"
            " enco_numero as audi_cod, tico_cod as audi_tico, enco_fecha as audi_fecha, current_time as audi_hora"
-           " from comprobante_encabezado where enco_consec in (" +
-           keys + ") order by enco_consec";
+           " from comprobante_encabezado where " +
+           condition + " order by enco_consec";
+}
+
+// The selects that read these source vouchers, in the order of their keys.
+void addVoucherSelections(std::vector<std::int64_t> keys, std::vector<std::string>& selections)
+{
+    std::sort(keys.begin(), keys.end());
+    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+    std::string singles;
+    std::string ranges;
+    std::size_t singleCount = 0;
+    std::size_t rangeCount = 0;
+    const auto close = [&] {
+        if (singleCount == 0 && rangeCount == 0)
+            return;
+        std::string condition = ranges;
+        if (singleCount > 0)
+            condition += (condition.empty() ? "" : " or ") + std::string("enco_consec in (") + singles + ")";
+        selections.push_back(voucherEntries(condition));
+        singles.clear();
+        ranges.clear();
+        singleCount = rangeCount = 0;
+    };
+    for (std::size_t i = 0; i < keys.size();) {
+        std::size_t end = i + 1;
+        while (end < keys.size() && keys[end] == keys[end - 1] + 1)
+            ++end;
+        if (end - i >= kShortestRange) {
+            ranges += (ranges.empty() ? "" : " or ") + std::string("enco_consec between ") + std::to_string(keys[i]) +
+                      " and " + std::to_string(keys[end - 1]);
+            if (++rangeCount == kRangesPerSelect)
+                close();
+        } else
+            for (std::size_t k = i; k < end; ++k) {
+                singles += (singles.empty() ? "" : ", ") + std::to_string(keys[k]);
+                if (++singleCount == kKeysPerSelect)
+                    close();
+            }
+        i = end;
+    }
+    close();
 }
 
 }  // namespace
@@ -202,17 +244,17 @@ std::vector<std::string> repairPlanText(const RepairPlan& plan)
 std::vector<std::string> repairSelections(const RepairPlan& plan, const std::string& target)
 {
     std::vector<std::string> selections;
-    std::string rows;  // entries made of literals
-    std::string keys;  // source vouchers to copy, read as entries of their own
-    std::size_t inSelect = 0;
+    std::string rows;                // entries made of literals
+    std::vector<std::int64_t> keys;  // source vouchers to copy, read as entries of their own
+    std::size_t rowsInSelect = 0;
     const auto close = [&] {
         if (!rows.empty())
             selections.push_back(rows + " order by 1");
         if (!keys.empty())
-            selections.push_back(voucherEntries(keys));
+            addVoucherSelections(std::move(keys), selections);
         rows.clear();
         keys.clear();
-        inSelect = 0;
+        rowsInSelect = 0;
     };
     for (std::size_t i = 0; i < plan.items.size(); ++i) {
         const RepairItem& item = plan.items[i];
@@ -221,13 +263,11 @@ std::vector<std::string> repairSelections(const RepairPlan& plan, const std::str
         const bool copied = copiesAVoucher(item);
         if ((copied && !rows.empty()) || (!copied && !keys.empty()))
             close();
-        if (copied) {
-            keys += (keys.empty() ? "" : ", ") + std::to_string(item.subject.sourceKey);
-            if (++inSelect == kKeysPerSelect)
-                close();
-        } else {
+        if (copied)
+            keys.push_back(item.subject.sourceKey);
+        else {
             rows += (rows.empty() ? "" : " union all ") + entryRow(i, item);
-            if (++inSelect == kRowsPerSelect)
+            if (++rowsInSelect == kRowsPerSelect)
                 close();
         }
     }

@@ -6,6 +6,7 @@
 #include "support/consolidation.h"
 #include "support/database_snapshot.h"
 #include "support/report_pages.h"
+#include "support/scratch.h"
 #include "support/transmission_fixture.h"
 #include "ui/scripted_dialogs.h"
 
@@ -158,6 +159,49 @@ TEST_F(Repair, WaitsForNoOneAndWritesNothingWhileARunHoldsTheDestination)
                    "vuelva a reparar."));
     EXPECT_EQ(test::databaseSnapshot(site.destination()), before);
     EXPECT_TRUE(test::reportPages(site.root(), "reparacion").empty());
+}
+
+// The selects of a copy name every planned voucher once, whatever mix of runs and lone keys
+// the plan holds, across the limits of one select.
+TEST(RepairSelections, ReadEachPlannedVoucherOnce)
+{
+    test::TempDir dir;
+    const std::string source = test::createCompanyDatabase(dir.path(), "ORI");
+    test::execute(source, {"execute block as declare v integer = 1; begin while (v <= 2600) do begin"
+                           " insert into comprobante_encabezado (enco_consec, tico_cod, prco_pref, enco_numero,"
+                           " enco_fecha) values (:v, 'CEG', 'CE', :v, date '2026-12-01'); v = v + 1; end end"});
+    const auto every = [](int from, int to, int step) {
+        std::vector<std::int64_t> keys;
+        for (int k = from; k <= to; k += step)
+            keys.push_back(k);
+        return keys;
+    };
+    std::vector<std::int64_t> runsOfThree;  // more runs than one select takes
+    for (int k = 1; k <= 600; k += 4)
+        runsOfThree.insert(runsOfThree.end(), {k, k + 1, k + 2});
+    const struct {
+        const char* name;
+        std::vector<std::int64_t> keys;
+    } cases[] = {
+        {"one run", every(1, 2600, 1)},
+        {"lone keys past one select's list", every(1, 2600, 2)},
+        {"runs past one select's ranges", runsOfThree},
+        {"runs of two, lone keys, out of order", {9, 2, 1, 5, 4, 12, 10, 11, 2600}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RepairPlan plan;
+        for (const std::int64_t key : c.keys)
+            plan.items.push_back(
+                {Action::Copy, "ORI", "", "", {VerifySubject::Kind::Voucher, "CEG", "CE", "", "", key}});
+        std::vector<std::int64_t> read;
+        for (const std::string& select : repairSelections(plan, "ORI"))
+            for (const auto& row : test::query(source, select).rows)
+                read.push_back(row[3].asInteger());
+        std::vector<std::int64_t> expected = c.keys;
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(read, expected);
+    }
 }
 
 // What a killed repair leaves: the page as it was after its last item, saying it did not end.
