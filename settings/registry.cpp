@@ -7,10 +7,15 @@
 #else
 #include "settings/registry_file.h"
 
+#include <sys/stat.h>
+
 #include <cctype>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <mutex>
 #endif
 
 namespace kalvora {
@@ -94,15 +99,80 @@ std::string pathInView(RegistryRoot root, const std::string& path, RegistryView 
     return relative;
 }
 
+bool sameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
+
+// What a file's status says of its bytes: a write changes its size or its change time.
+struct FileStamp {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+    timespec changed{};
+
+    bool operator==(const FileStamp& o) const
+    {
+        return device == o.device && inode == o.inode && size == o.size && sameTime(modified, o.modified) &&
+               sameTime(changed, o.changed);
+    }
+};
+
+// The registry file is read on every conversion of a date to text, so its keys are kept
+// while the file's status stays the same. The clock that stamps files moves in ticks of a
+// few milliseconds: a file changed less than two seconds before it was read could be written
+// again within the same tick, with the same size and times, so such a file is read again
+// each time.
+class RegistryFileCache {
+public:
+    std::optional<RegistryFileKey> key(const std::string& file, const std::string& keyPath)
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        struct stat status {};
+        if (::stat(file.c_str(), &status) != 0) {
+            forget();
+            return std::nullopt;
+        }
+        const FileStamp stamp{status.st_dev, status.st_ino, status.st_size, status.st_mtim, status.st_ctim};
+        if (!settled_ || file != file_ || !(stamp == stamp_)) {
+            forget();
+            std::ifstream in(file, std::ios::binary);
+            if (!in)
+                return std::nullopt;
+            content_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+            file_ = file;
+            stamp_ = stamp;
+            settled_ = std::time(nullptr) - std::max(status.st_mtim.tv_sec, status.st_ctim.tv_sec) >= 2;
+        }
+        if (!settled_)
+            return readRegistryFileKey(content_, keyPath);
+        const auto known = keys_.find(keyPath);
+        if (known != keys_.end())
+            return known->second;
+        return keys_.emplace(keyPath, readRegistryFileKey(content_, keyPath)).first->second;
+    }
+
+private:
+    void forget()
+    {
+        settled_ = false;
+        file_.clear();
+        content_.clear();
+        keys_.clear();
+    }
+
+    std::mutex mutex_;
+    std::string file_;
+    FileStamp stamp_;
+    bool settled_ = false;
+    std::string content_;
+    std::map<std::string, std::optional<RegistryFileKey>> keys_;
+};
+
 }  // namespace
 
 std::optional<RegistryKey> RegistryKey::open(RegistryRoot root, const std::string& path, RegistryView view)
 {
-    std::ifstream file(registryFilePath(), std::ios::binary);
-    if (!file)
-        return std::nullopt;
-    const std::string content{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    auto key = readRegistryFileKey(content, rootName(root) + "\\" + pathInView(root, path, view));
+    static RegistryFileCache cache;
+    auto key = cache.key(registryFilePath(), rootName(root) + "\\" + pathInView(root, path, view));
     if (!key)
         return std::nullopt;
     return RegistryKey(std::make_unique<State>(State{std::move(*key)}));

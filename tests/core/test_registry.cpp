@@ -14,8 +14,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 namespace kalvora {
 namespace {
@@ -170,6 +172,21 @@ TEST(RegionalFormats, TheUsersPicturesAndDesignatorsWriteTheTimes)
 }
 
 #ifndef _WIN32
+// The file is kept once it has stood still, yet a change to it, of the same size, within the
+// clock's tick or long after, is read at once.
+TEST(RegistryFile, AChangeOfTheSameSizeIsReadAtOnce)
+{
+    ScopedRegistry registry;
+    registry.setRegional("sShortDate", "dd/MM/yyyy");
+    EXPECT_EQ(regionalFormats().shortDate, "dd/MM/yyyy");
+    registry.setRegional("sShortDate", "MM/dd/yyyy");
+    EXPECT_EQ(regionalFormats().shortDate, "MM/dd/yyyy");
+    std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+    EXPECT_EQ(regionalFormats().shortDate, "MM/dd/yyyy");
+    registry.setRegional("sShortDate", "yyyy/MM/dd");
+    EXPECT_EQ(regionalFormats().shortDate, "yyyy/MM/dd");
+}
+
 // The example that installations get as /etc/kalvora/kalvora.reg says what it documents.
 TEST(RegistryFile, TheInstalledExampleIsRead)
 {
