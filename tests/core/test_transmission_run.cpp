@@ -3,6 +3,7 @@
 #include "base/errors.h"
 #include "base/text.h"
 #include "data/ddl.h"
+#include "principalconta/transmission/repair.h"
 #include "settings/clock.h"
 #include "support/scratch.h"
 #include "support/server.h"
@@ -335,6 +336,45 @@ TEST_F(TransmissionRun, SourcesAreOpenedWithTheReplicationCredentials)
         "DELETE FROM CONFIGURACION WHERE CONF_PROPIEDAD = 'CLAVE DE USUARIO PARA REPLICACION DE ARTICULOS'");
     EXPECT_EQ(send().unreachable.size(), 1u);
     c.reset();
+}
+
+// A repair writes nothing in a source, so a replication user the server lets only read the
+// source's tables repairs the destination in full.
+TEST_F(TransmissionRun, ARepairNeedsOnlyTheRightToReadTheSources)
+{
+    test::ServerUser reader("kalvora_lector", "Clave1");
+    test::ServerDir server;
+    const std::string folder = server.path() + "/datos/SRC";
+    std::filesystem::create_directories(folder);
+    test::shareWithServer(server.path() + "/datos");
+    test::shareWithServer(folder);
+    const std::string src = test::createServerDatabase(folder + "/kalvora.fdb", ddl::companyDatabase());
+    const Voucher voucher{.consec = 1, .lines = {VoucherLine{.item = 1}, VoucherLine{.item = 2}}};
+    {
+        test::CompanyRows source(src, test::sysdba());
+        for (const char* table : {"AUDITORIA", "COMPROBANTE_ENCABEZADO", "COMPROBANTE_DETALLE", "CUENTAS", "TERCEROS"})
+            source.execute(std::string("GRANT SELECT ON ") + table + " TO " + reader.name());
+        source.account(Account{.cod = "1105"});
+        source.voucher(voucher);
+        source.audit(test::accountEntry(1, "1105"));
+        source.audit(test::voucherEntry(2, voucher));
+    }
+    destination.execute("DELETE FROM CONFIGURACION");
+    destination.setting(schema::kUsuarioReplica, reader.name());
+    destination.setting(schema::kClaveReplica, reader.password());
+    destination.target(1, "Servidor", test::serverLocation(server.path()), "SRC");
+
+    c = site.connect(dialogs);
+    const RepairOutcome repaired =
+        reparar(*c, dialogs, progress, test::TransmissionSite::kDestination, kDay, kDay, false, false);
+    c.reset();
+    ASSERT_TRUE(repaired.completed) << ::testing::PrintToString(dialogs.texts(Kind::Message));
+    EXPECT_EQ(repaired.counts.repaired, 2);
+    EXPECT_EQ(repaired.counts.failed, 0);
+    EXPECT_EQ(repaired.after.differenceCount(), 0);
+    EXPECT_EQ(count("select * from cuentas"), 1u);
+    EXPECT_EQ(count("select * from comprobante_detalle"), 2u);
+    EXPECT_EQ(flags(src, test::sysdba()), "NN");
 }
 
 }  // namespace
