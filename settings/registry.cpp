@@ -132,7 +132,7 @@ public:
             return std::nullopt;
         }
         const FileStamp stamp{status.st_dev, status.st_ino, status.st_size, status.st_mtim, status.st_ctim};
-        if (!settled_ || file != file_ || !(stamp == stamp_)) {
+        if (!settled_ || file != file_ || stamp != stamp_) {
             forget();
             std::ifstream in(file, std::ios::binary);
             if (!in)

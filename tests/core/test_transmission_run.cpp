@@ -55,6 +55,25 @@ protected:
 
     std::size_t count(const std::string& sql) { return test::query(site.destination(), sql).rows.size(); }
 
+    // An empty source company SRC in a folder of the server, whose tables the user may use
+    // with `rights`: the destination's only target, opened with that user's credentials.
+    std::string serverSource(const test::ServerDir& server, const test::ServerUser& user, const std::string& rights)
+    {
+        const std::string folder = server.path() + "/datos/SRC";
+        std::filesystem::create_directories(folder);
+        test::shareWithServer(server.path() + "/datos");
+        test::shareWithServer(folder);
+        const std::string src = test::createServerDatabase(folder + "/kalvora.fdb", ddl::companyDatabase());
+        test::CompanyRows source(src, test::sysdba());
+        for (const char* table : {"AUDITORIA", "COMPROBANTE_ENCABEZADO", "COMPROBANTE_DETALLE", "CUENTAS", "TERCEROS"})
+            source.execute("GRANT " + rights + " ON " + table + " TO " + user.name());
+        destination.execute("DELETE FROM CONFIGURACION");
+        destination.setting(schema::kUsuarioReplica, user.name());
+        destination.setting(schema::kClaveReplica, user.password());
+        destination.target(1, "Servidor", test::serverLocation(server.path()), "SRC");
+        return src;
+    }
+
     test::TempDir dir;
     test::TransmissionSite site{dir.path()};
     test::CompanyRows destination{site.destination()};
@@ -308,23 +327,13 @@ TEST_F(TransmissionRun, SourcesAreOpenedWithTheReplicationCredentials)
 {
     test::ServerUser user("kalvora_replica", "Clave1");
     test::ServerDir server;
-    const std::string folder = server.path() + "/datos/SRC";
-    std::filesystem::create_directories(folder);
-    test::shareWithServer(server.path() + "/datos");
-    test::shareWithServer(folder);
-    const std::string src = test::createServerDatabase(folder + "/kalvora.fdb", ddl::companyDatabase());
+    const std::string src = serverSource(server, user, "ALL");
     {
         test::CompanyRows source(src, test::sysdba());
-        for (const char* table : {"AUDITORIA", "COMPROBANTE_ENCABEZADO", "COMPROBANTE_DETALLE", "CUENTAS", "TERCEROS"})
-            source.execute(std::string("GRANT ALL ON ") + table + " TO " + user.name());
         source.account(Account{.cod = "1105"});
         source.audit(test::accountEntry(1, "1105"));
         source.audit(test::accountEntry(2, "1105"));
     }
-    destination.execute("DELETE FROM CONFIGURACION");
-    destination.setting(schema::kUsuarioReplica, user.name());
-    destination.setting(schema::kClaveReplica, user.password());
-    destination.target(1, "Servidor", test::serverLocation(server.path()), "SRC");
 
     send(kDay, kDay);
     c.reset();
@@ -344,25 +353,15 @@ TEST_F(TransmissionRun, ARepairNeedsOnlyTheRightToReadTheSources)
 {
     test::ServerUser reader("kalvora_lector", "Clave1");
     test::ServerDir server;
-    const std::string folder = server.path() + "/datos/SRC";
-    std::filesystem::create_directories(folder);
-    test::shareWithServer(server.path() + "/datos");
-    test::shareWithServer(folder);
-    const std::string src = test::createServerDatabase(folder + "/kalvora.fdb", ddl::companyDatabase());
+    const std::string src = serverSource(server, reader, "SELECT");
     const Voucher voucher{.consec = 1, .lines = {VoucherLine{.item = 1}, VoucherLine{.item = 2}}};
     {
         test::CompanyRows source(src, test::sysdba());
-        for (const char* table : {"AUDITORIA", "COMPROBANTE_ENCABEZADO", "COMPROBANTE_DETALLE", "CUENTAS", "TERCEROS"})
-            source.execute(std::string("GRANT SELECT ON ") + table + " TO " + reader.name());
         source.account(Account{.cod = "1105"});
         source.voucher(voucher);
         source.audit(test::accountEntry(1, "1105"));
         source.audit(test::voucherEntry(2, voucher));
     }
-    destination.execute("DELETE FROM CONFIGURACION");
-    destination.setting(schema::kUsuarioReplica, reader.name());
-    destination.setting(schema::kClaveReplica, reader.password());
-    destination.target(1, "Servidor", test::serverLocation(server.path()), "SRC");
 
     c = site.connect(dialogs);
     const RepairOutcome repaired =
