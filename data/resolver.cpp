@@ -11,18 +11,6 @@ namespace {
 
 bool isQuote(char c) { return c == '"' || c == '\'' || c == '`'; }
 
-std::string quoteName(const std::string& name, char q)
-{
-    std::string out(1, q);
-    for (char c : name) {
-        out += c;
-        if (c == q)
-            out += q;
-    }
-    out += q;
-    return out;
-}
-
 bool isWordChar(char c)
 {
     const auto u = static_cast<unsigned char>(c);
@@ -62,6 +50,18 @@ std::size_t afterFrom(const std::string& sql)
 
 }  // namespace
 
+std::string quoteIdentifier(const std::string& name, char q)
+{
+    std::string out(1, q);
+    for (char c : name) {
+        out += c;
+        if (c == q)
+            out += q;
+    }
+    out += q;
+    return out;
+}
+
 std::string tableFromCommandText(const std::string& commandText)
 {
     std::size_t i = afterFrom(commandText);
@@ -97,7 +97,7 @@ std::string quoteTableName(const std::string& table, char quote)
     std::size_t start = 0;
     for (;;) {
         const auto dot = table.find('.', start);
-        out += quoteName(table.substr(start, dot - start), quote);
+        out += quoteIdentifier(table.substr(start, dot - start), quote);
         if (dot == std::string::npos)
             break;
         out += '.';
@@ -116,40 +116,49 @@ bool isCompared(const FieldDef& field)
     return field.type != FieldType::Blob && field.type != FieldType::Memo && field.size < 8192;
 }
 
+std::optional<InsertRow> insertRow(const std::string& quotedTable, const std::vector<FieldDef>& fields,
+                                   const RowChange& change, char quote)
+{
+    InsertRow row{quotedTable, {}, {}};
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        if (isWritten(fields[i], change.newValues[i])) {
+            row.columns.push_back(quoteIdentifier(fields[i].name, quote));
+            row.values.push_back(*change.newValues[i]);
+        }
+    if (row.columns.empty())
+        return std::nullopt;
+    return row;
+}
+
 std::optional<SqlStatement> buildStatement(const std::string& quotedTable, const std::vector<FieldDef>& fields,
                                            const RowChange& change, char quote)
 {
-    SqlStatement out;
-    std::vector<std::size_t> written;
-    if (change.kind != UpdateKind::Delete)
-        for (std::size_t i = 0; i < fields.size(); ++i)
-            if (isWritten(fields[i], change.newValues[i]))
-                written.push_back(i);
-
     if (change.kind == UpdateKind::Insert) {
-        if (written.empty())
+        auto row = insertRow(quotedTable, fields, change, quote);
+        if (!row)
             return std::nullopt;
         std::string names;
         std::string marks;
-        for (std::size_t i : written) {
-            if (!names.empty()) {
-                names += ", ";
-                marks += ", ";
-            }
-            names += quoteName(fields[i].name, quote);
-            marks += "?";
-            out.params.push_back(*change.newValues[i]);
+        for (const std::string& column : row->columns) {
+            names += (names.empty() ? "" : ", ") + column;
+            marks += marks.empty() ? "?" : ", ?";
         }
-        out.text = "insert into " + quotedTable + "\n  (" + names + ")\nvalues\n  (" + marks + ")";
-        return out;
+        return SqlStatement{"insert into " + quotedTable + "\n  (" + names + ")\nvalues\n  (" + marks + ")",
+                            std::move(row->values)};
     }
+
+    SqlStatement out;
+    std::vector<std::size_t> written;
+    for (std::size_t i = 0; change.kind != UpdateKind::Delete && i < fields.size(); ++i)
+        if (isWritten(fields[i], change.newValues[i]))
+            written.push_back(i);
 
     if (change.kind == UpdateKind::Modify) {
         if (written.empty())
             return std::nullopt;
         out.text = "update " + quotedTable + "  set";
         for (std::size_t k = 0; k < written.size(); ++k) {
-            out.text += "\n " + quoteName(fields[written[k]].name, quote) + " = ?";
+            out.text += "\n " + quoteIdentifier(fields[written[k]].name, quote) + " = ?";
             if (k + 1 < written.size())
                 out.text += ",";
             out.params.push_back(*change.newValues[written[k]]);
@@ -163,9 +172,9 @@ std::optional<SqlStatement> buildStatement(const std::string& quotedTable, const
         if (!isCompared(fields[i]))
             continue;
         if (change.oldValues[i].isNull()) {
-            conditions.push_back(" " + quoteName(fields[i].name, quote) + " is null");
+            conditions.push_back(" " + quoteIdentifier(fields[i].name, quote) + " is null");
         } else {
-            conditions.push_back(" " + quoteName(fields[i].name, quote) + " = ?");
+            conditions.push_back(" " + quoteIdentifier(fields[i].name, quote) + " = ?");
             out.params.push_back(change.oldValues[i]);
         }
     }

@@ -724,7 +724,7 @@ struct RowStore::Applier {
             stored.push_back(&r);
     }
 
-    bool write(RowStore& rowsOf, const std::string& table, const Record& r, UpdateKind kind)
+    static RowChange changeOf(const Record& r, UpdateKind kind)
     {
         RowChange change{kind, r.old, {}};
         change.newValues.resize(r.values.size());
@@ -732,6 +732,12 @@ struct RowStore::Applier {
             for (std::size_t i = 0; i < r.values.size(); ++i)
                 if (r.assigned[i])
                     change.newValues[i] = r.values[i];
+        return change;
+    }
+
+    bool write(RowStore& rowsOf, const std::string& table, const Record& r, UpdateKind kind)
+    {
+        const RowChange change = changeOf(r, kind);
         for (int attempt = 0;; ++attempt) {
             std::string failure;
             bool rollbackNow = false;
@@ -881,6 +887,28 @@ int RowStore::applyUpdates(int maxErrors)
         markApplied(applier.stored);
     notify();
     return applier.errors;
+}
+
+std::vector<InsertRow> RowStore::takeInserts()
+{
+    requireActive();
+    checkBrowseMode();
+    const std::string table = tableFromCommandText(impl_->lastSent);
+    std::vector<const Record*> log;
+    for (const auto& r : impl_->rows)
+        if (r.status == Record::Status::Inserted)
+            log.push_back(&r);
+    if (table.empty() || nested_ || !impl_->deleted.empty() || log.size() != std::size_t(changeCount()))
+        throw Error(name_ + ": only inserted rows can be taken");
+    std::stable_sort(log.begin(), log.end(), [](const Record* a, const Record* b) { return a->seq < b->seq; });
+    std::vector<InsertRow> inserts;
+    const std::string quoted = quoteTableName(table, DestinationConnection::quoteChar());
+    for (const Record* r : log)
+        if (auto row = insertRow(quoted, impl_->fields, Applier::changeOf(*r, UpdateKind::Insert),
+                                 DestinationConnection::quoteChar()))
+            inserts.push_back(std::move(*row));
+    cancelUpdates();
+    return inserts;
 }
 
 // The rows as they now stand become the order that a cancel of updates returns to. Rows

@@ -3,6 +3,7 @@
 // and on apply turns the log into INSERT / UPDATE / DELETE statements that locate rows
 // by all their old values, inside one transaction.
 #include "data/field.h"
+#include "data/resolver.h"
 #include "data/row_source.h"
 
 #include <functional>
@@ -101,6 +102,10 @@ public:
     int applyUpdates(int maxErrors);
     void execute();
     void cancelUpdates();
+    // The inserts an apply would write for the rows posted so far, in order, taken out of
+    // the change log: for a caller that writes them in a statement of its own. Throws when
+    // the log holds anything else.
+    std::vector<InsertRow> takeInserts();
     // Rows with an insert, change or delete not yet applied, nested rows included.
     int changeCount() const;
 

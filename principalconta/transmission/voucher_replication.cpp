@@ -9,7 +9,9 @@
 #include "principalconta/transmission/document_key.h"
 #include "principalconta/transmission/lock_date.h"
 #include "principalconta/transmission/source_read.h"
+#include "principalconta/transmission/voucher_block.h"
 
+#include <optional>
 #include <vector>
 
 namespace kalvora {
@@ -70,9 +72,9 @@ void probe(RunContext& run, VoucherPlan& plan, VoucherPlan::Action absent, Vouch
         plan.action = findProtected(run, found) ? VoucherPlan::Action::DestinationLocked : held;
 }
 
-// Inserts the source header (QCopia) under a key from cambie_id_comproba; true when the
-// destination stored it.
-bool insertHeader(RunContext& run, std::int64_t& key)
+// Inserts the source header (QCopia) under a key from cambie_id_comproba, or under the key
+// the fast path took; true when the destination stored it.
+bool insertHeader(RunContext& run, std::int64_t& key, std::optional<std::int64_t> taken)
 {
     RowStore& header = run.c.CDestino;
     const Query& source = run.c.QCopia;
@@ -81,14 +83,17 @@ bool insertHeader(RunContext& run, std::int64_t& key)
         header.field(i).setValue(sourceColumn(source, header, i));
     header.field(kPosCero).setInteger(0);
 
-    openDestination(run.c.CIdfact, "select * from cambie_id_comproba");
-    if (run.c.CIdfact.isEmpty()) {
-        // The source's key could clash with another voucher of the destination: store
-        // nothing and leave the entry pending. The caller's close drops the new row.
-        run.entryFailed = true;
-        return false;
+    if (!taken) {
+        openDestination(run.c.CIdfact, "select * from cambie_id_comproba");
+        if (run.c.CIdfact.isEmpty()) {
+            // The source's key could clash with another voucher of the destination: store
+            // nothing and leave the entry pending. The caller's close drops the new row.
+            run.entryFailed = true;
+            return false;
+        }
+        taken = run.c.CIdfact.field(0).asInteger();
     }
-    key = run.c.CIdfact.field(0).asInteger();
+    key = *taken;
     header.field(kPosConsec).setInteger(key);
     header.post();
     if (header.applyUpdates(0) != 0) {
@@ -190,7 +195,16 @@ void replicar_comprobante(RunContext& run)
         openEmptyDestination(c.CDestino, header);
     else
         openDestination(c.CDestino, header);
-    const bool headerStored = c.CDestino.isEmpty() && insertHeader(run, key);
+    bool headerStored = false;
+    if (c.CDestino.isEmpty()) {
+        const VoucherBlock block = c.vouchersInOneStatement ? writeVoucherBlock(run) : VoucherBlock{};
+        if (block.outcome == VoucherBlock::Outcome::NoKey)
+            run.entryFailed = true;
+        if (block.outcome == VoucherBlock::Outcome::RowByRow) {
+            openEmptyDestination(c.CDestino, header);
+            headerStored = insertHeader(run, key, block.key);
+        }
+    }
     c.CDestino.close();
     if (headerStored)
         copyLines(run, key);

@@ -1,0 +1,26 @@
+#pragma once
+// The fast path of a voucher copy: its header and lines written by one statement, under the
+// key the statement takes from cambie_id_comproba. Whatever it cannot settle alone goes to
+// the copy row by row, which then writes, asks and tells exactly what it would have anyway.
+#include "principalconta/transmission/run_context.h"
+
+#include <cstdint>
+#include <optional>
+
+namespace kalvora {
+
+struct VoucherBlock {
+    enum class Outcome {
+        Stored,    // header and lines are in the destination under key
+        NoKey,     // cambie_id_comproba gave no key: nothing stored
+        RowByRow,  // nothing stored; the copy row by row goes on from the header, with key if one was taken
+    };
+    Outcome outcome = Outcome::RowByRow;
+    std::optional<std::int64_t> key;
+};
+
+// QCopia on the source header, CDestino open on the destination's empty header select.
+// Leaves CDestino closed.
+VoucherBlock writeVoucherBlock(RunContext& run);
+
+}  // namespace kalvora
