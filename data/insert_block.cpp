@@ -1,11 +1,62 @@
 #include "data/insert_block.h"
 
+#include <variant>
+
 namespace kalvora {
+
+bool fitsOneBlock(const std::vector<InsertRow>& rows)
+{
+    constexpr std::size_t kMostRows = 100;
+    constexpr std::size_t kMostTextBytes = 32000;
+    std::size_t bytes = 0;
+    for (const InsertRow& row : rows)
+        for (const Value& value : row.values) {
+            if (const auto* text = std::get_if<std::string>(&value.storage()))
+                bytes += text->size();
+            else if (const auto* blob = std::get_if<BlobBytes>(&value.storage()))
+                bytes += blob->bytes.size();
+        }
+    return rows.size() <= kMostRows && bytes <= kMostTextBytes;
+}
 
 namespace {
 
 // Kept by the attachment whatever becomes of the statement that set it; null between blocks.
 const char* const kTakenKey = "rdb$set_context('USER_SESSION', 'KALVORA_TAKEN_KEY', ";
+
+// A parameter of the block for value, declared with column's own type so that it converts as
+// it would into the insert's own parameter; its name, with the colon.
+std::string parameter(SqlStatement& block, std::string& declarations, const std::string& table,
+                      const std::string& column, const Value& value)
+{
+    block.params.push_back(value);
+    const std::string name = "P" + std::to_string(block.params.size());
+    declarations += std::string(declarations.empty() ? "" : ",\n") + "  " + name + " type of column " + table + "." +
+                    column + " = ?";
+    return ":" + name;
+}
+
+// The insert of row, with keyValue instead of the value of keyColumn when one is given.
+std::string insertOf(SqlStatement& block, std::string& declarations, const InsertRow& row,
+                     const std::string& keyColumn = {}, const std::string& keyValue = {})
+{
+    std::string names;
+    std::string values;
+    for (std::size_t i = 0; i < row.columns.size(); ++i) {
+        const std::string value = row.columns[i] == keyColumn
+                                      ? keyValue
+                                      : parameter(block, declarations, row.table, row.columns[i], row.values[i]);
+        names += (names.empty() ? "" : ", ") + row.columns[i];
+        values += (values.empty() ? "" : ", ") + value;
+    }
+    return "    insert into " + row.table + " (" + names + ") values (" + values + ");\n";
+}
+
+std::string header(const std::string& declarations, const std::string& returns)
+{
+    return "execute block" + (declarations.empty() ? std::string() : " (\n" + declarations + ")") + "\nreturns (" +
+           returns + ")\nas\n";
+}
 
 }  // namespace
 
@@ -14,27 +65,9 @@ SqlStatement keyedInsertBlock(const KeyedInserts& inserts)
     SqlStatement block;
     std::string declarations;
     std::string body;
-    for (const InsertRow& row : inserts.rows) {
-        std::string names;
-        std::string values;
-        for (std::size_t i = 0; i < row.columns.size(); ++i) {
-            std::string value = ":NEW_KEY";
-            if (row.columns[i] != inserts.keyColumn) {
-                block.params.push_back(row.values[i]);
-                value = ":P" + std::to_string(block.params.size());
-                // The column's own type, so that each value converts as it would into the
-                // insert's own parameter.
-                declarations += std::string(declarations.empty() ? "" : ",\n") + "  " + value.substr(1) +
-                                " type of column " + row.table + "." + row.columns[i] + " = ?";
-            }
-            names += (names.empty() ? "" : ", ") + row.columns[i];
-            values += (values.empty() ? "" : ", ") + value;
-        }
-        body += "    insert into " + row.table + " (" + names + ") values (" + values + ");\n";
-    }
-    block.text = "execute block" + (declarations.empty() ? std::string() : " (\n" + declarations + ")") +
-                 "\nreturns (KEY_GIVEN smallint)\n"
-                 "as\n"
+    for (const InsertRow& row : inserts.rows)
+        body += insertOf(block, declarations, row, inserts.keyColumn, ":NEW_KEY");
+    block.text = header(declarations, "KEY_GIVEN smallint") +
                  "declare TAKEN bigint;\n"
                  "declare NEW_KEY bigint;\n"
                  "begin\n"
@@ -53,6 +86,27 @@ SqlStatement keyedInsertBlock(const KeyedInserts& inserts)
                  "    " +
                  kTakenKey + "NEW_KEY);\n" + body + "    " + kTakenKey +
                  "null);\n"
+                 "  end\n"
+                 "  suspend;\n"
+                 "end";
+    return block;
+}
+
+SqlStatement insertIfAbsentBlock(const InsertRow& row, const std::string& keyColumn, const Value& key)
+{
+    SqlStatement block;
+    std::string declarations;
+    const std::string probe = parameter(block, declarations, row.table, keyColumn, key);
+    const std::string insert = insertOf(block, declarations, row);
+    block.text = header(declarations, "STORED smallint") +
+                 "begin\n"
+                 "  STORED = 0;\n"
+                 "  if (not exists (select * from " +
+                 row.table + " where " + keyColumn + " = " + probe +
+                 ")) then\n"
+                 "  begin\n" +
+                 insert +
+                 "    STORED = 1;\n"
                  "  end\n"
                  "  suspend;\n"
                  "end";

@@ -1,6 +1,6 @@
 #pragma once
-// Rows inserted by one EXECUTE BLOCK under a key the block takes first: one round trip,
-// and one statement, so the destination stores every row or none of them.
+// Rows inserted by one EXECUTE BLOCK: one round trip, and one statement, so the destination
+// stores every row or none of them.
 #include "data/firebird.h"
 #include "data/resolver.h"
 
@@ -10,6 +10,10 @@
 #include <vector>
 
 namespace kalvora {
+
+// Whether one block may carry these rows: a message is bounded, and a block of many rows is
+// prepared for those rows alone.
+bool fitsOneBlock(const std::vector<InsertRow>& rows);
 
 struct KeyedInserts {
     // Keys come from the first column of "select * from <keySource>"; every row it gives is
@@ -32,5 +36,10 @@ const std::string& lostKeyRead();
 
 // The key lostKeyRead returned; nullopt when the failed block took none.
 std::optional<std::int64_t> lostKey(const fb::Rows& returned);
+
+// A selectable block that returns one row: 1 when it inserted row, 0 when the table held a
+// row whose keyColumn (quoted) equals key already (nothing stored). key is compared as a
+// value of keyColumn's type.
+SqlStatement insertIfAbsentBlock(const InsertRow& row, const std::string& keyColumn, const Value& key);
 
 }  // namespace kalvora

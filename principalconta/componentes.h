@@ -4,6 +4,8 @@
 #include "data/connection.h"
 #include "data/destination.h"
 #include "data/row_store.h"
+#include "data/schema.h"
+#include "principalconta/master_data_read_ahead.h"
 #include "principalconta/voucher_read_ahead.h"
 
 #include <string>
@@ -38,9 +40,19 @@ public:
     Query QAuditor{DbCia, Trcia};
     Query QCopia{DbCia, Trcia};
     Query QCopiadet{DbCia, Trdet};
-    // What QCopia and QCopiadet open for a voucher, read for the next entries at once.
+    // What QCopia and QCopiadet open for a voucher, an account or a third party, read for the
+    // next entries at once.
     VoucherReadAhead headersAhead{DbCia, Trcia, "comprobante_encabezado"};
     VoucherReadAhead linesAhead{DbCia, Trdet, "comprobante_detalle"};
+    MasterDataReadAhead accountsAhead{DbCia, Trcia, schema::kTidoCuenta, "cuentas", "cuen_cod"};
+    MasterDataReadAhead thirdPartiesAhead{DbCia, Trcia, schema::kTidoTercero, "terceros", "terc_nit"};
+    // What Trcia has changed in the source since they were read: those read in it go.
+    void forgetReadInTrcia()
+    {
+        headersAhead.forget();
+        accountsAhead.forget();
+        thirdPartiesAhead.forget();
+    }
 
     // Session left by the sign-in; clave_sesion is scrambled.
     std::string usuario_sesion;
@@ -50,9 +62,10 @@ public:
     std::string usuario_replica;
     std::string clave_replica;
 
-    // A voucher copied by one statement where it can be; false copies every one row by
-    // row, as that statement's fallback does, which gives the same outcome in more round trips.
-    bool vouchersInOneStatement = true;
+    // A voucher, account or third party copied by one statement where it can be; false copies
+    // every one row by row, as that statement's fallback does: the same outcome in more round
+    // trips.
+    bool copiesInOneStatement = true;
 
     // The row stores whose errors the data error dialogs explain.
     std::vector<RowStore*> rowStores();

@@ -3,16 +3,13 @@
 #include "base/errors.h"
 #include "data/literal_lifting.h"
 #include "data/schema.h"
+#include "principalconta/read_ahead.h"
 
 #include <algorithm>
 
 namespace kalvora {
 
 namespace {
-
-// What the BLOBs of one row may bring inline, shared among them; a BLOB reads as two round
-// trips of its own otherwise.
-constexpr unsigned kInlineBytes = 4096;
 
 // The voucher that an entry held ahead copies from the source; nothing for other entries,
 // or for one whose fields do not read as numbers (its own turn reports that).
@@ -27,47 +24,6 @@ std::optional<std::int64_t> copiedVoucher(const Query& entries, std::size_t ahea
     } catch (const Error&) {
         return std::nullopt;
     }
-}
-
-// Closed first: a query keeps its rows otherwise.
-void openText(Query& query, const std::string& sql)
-{
-    query.close();
-    query.clearSql();
-    query.addSql(sql);
-    query.open();
-}
-
-bool isBlob(const fb::Column& column) { return column.type == SQL_BLOB; }
-
-std::string quotedName(const std::string& name)
-{
-    std::string out = "\"";
-    for (char ch : name)
-        out += ch == '"' ? "\"\"" : std::string(1, ch);
-    return out + "\"";
-}
-
-// The columns of the run's select with each BLOB as its bytes, as text of octets (so no
-// character set conversion) when it fits in `bytes`, and its length. Nothing when a BLOB is
-// neither text nor binary (its conversion could depend on a filter).
-std::optional<std::string> inlineColumns(const std::vector<fb::Column>& columns, unsigned bytes)
-{
-    std::string list;
-    for (const fb::Column& column : columns) {
-        const std::string name = quotedName(column.field);
-        list += list.empty() ? "" : ", ";
-        if (!isBlob(column)) {
-            list += name;
-            continue;
-        }
-        if (column.subType != 0 && column.subType != 1)
-            return std::nullopt;
-        const std::string size = std::to_string(bytes);
-        list += "iif(octet_length(" + name + ") <= " + size + ", cast(" + name + " as varchar(" + size +
-                ") character set octets), null), octet_length(" + name + ")";
-    }
-    return list;
 }
 
 }  // namespace
@@ -89,15 +45,7 @@ void VoucherReadAhead::open(Query& query, const Query& entries)
     if (!window_.isOpen() || !std::binary_search(consecs_.begin(), consecs_.end(), consec))
         read(consec, entries);
     const auto at = std::lower_bound(consecs_.begin(), consecs_.end(), consec) - consecs_.begin();
-    const std::optional<fb::Rows>& rows = rowsByVoucher_[std::size_t(at)];
-    if (!rows) {
-        openText(query, select(consec));
-        return;
-    }
-    query.close();
-    query.clearSql();
-    query.addSql(select(consec));
-    query.openWith(*rows);
+    openAs(query, select(consec), rowsByVoucher_[std::size_t(at)]);
 }
 
 void VoucherReadAhead::read(std::int64_t consec, const Query& entries)
@@ -118,8 +66,7 @@ void VoucherReadAhead::read(std::int64_t consec, const Query& entries)
     } else {
         auto& tr = transaction_.ensureStarted();
         columns_ = connection_.statement(tr, select(consec)).statement.columns();
-        const auto blobs = std::count_if(columns_.begin(), columns_.end(), isBlob);
-        const auto list = blobs > 0 ? inlineColumns(columns_, kInlineBytes / unsigned(blobs)) : std::nullopt;
+        const auto list = inlineBlobColumns(columns_);
         blobsInline_ = list.has_value();
         readWindow("select " + list.value_or("*") + " from " + table_ + " where enco_consec in (");
     }
@@ -173,21 +120,10 @@ void VoucherReadAhead::split()
 bool VoucherReadAhead::appendRow(fb::Rows& rows)
 {
     fb::Row& row = rows.rows.emplace_back();
-    std::size_t at = 0;
-    for (const fb::Column& column : rows.columns) {
-        if (!blobsInline_ || !isBlob(column)) {
-            row.push_back(window_.field(at++));
-            continue;
-        }
-        const Value& bytes = window_.field(at++);
-        const Value& length = window_.field(at++);
-        if (length.isNull())
-            row.emplace_back();
-        else if (bytes.isNull())
-            return false;
-        else
-            row.emplace_back(BlobBytes{bytes.asText()});
-    }
+    if (blobsInline_)
+        return appendInlineRow(window_, 0, rows.columns, row);
+    for (std::size_t at = 0; at < rows.columns.size(); ++at)
+        row.push_back(window_.field(at));
     return true;
 }
 

@@ -6,11 +6,40 @@
 #include "principalconta/transmission/column_copy.h"
 #include "principalconta/transmission/commands.h"
 #include "principalconta/transmission/document_key.h"
+#include "principalconta/transmission/master_data_block.h"
 #include "principalconta/transmission/source_read.h"
 
 namespace kalvora {
 
 namespace {
+
+struct MasterDataTable {
+    const char* destination;  // the destination's command text, up to the code
+    const char* codeColumn;
+};
+
+MasterDataTable tableOf(int tido)
+{
+    if (tido == schema::kTidoCuenta)
+        return {"SELECT * FROM CUENTAS WHERE CUEN_COD = ", "CUEN_COD"};
+    return {"SELECT * FROM TERCEROS WHERE TERC_NIT = ", "TERC_NIT"};
+}
+
+// QCopia on the source row of the entry's code; false when the source has none.
+bool readSourceRow(RunContext& run, int tido)
+{
+    Componentes& c = run.c;
+    MasterDataReadAhead& ahead = tido == schema::kTidoCuenta ? c.accountsAhead : c.thirdPartiesAhead;
+    readSource(c, [&] { ahead.open(c.QCopia, c.QAuditor); });
+    return !c.QCopia.isEmpty();
+}
+
+MasterDataPlan probe(RunContext& run, int tido)
+{
+    Componentes& c = run.c;
+    openDestination(c.CDestino, masterDataQueries(tido, c.QAuditor.field("AUDI_COD").asText()).destination);
+    return c.CDestino.isEmpty() ? MasterDataPlan::Insert : MasterDataPlan::Overwrite;
+}
 
 // When several destination rows share the code, only the first one returned is overwritten.
 void replicateRow(RunContext& run, int tido)
@@ -18,20 +47,20 @@ void replicateRow(RunContext& run, int tido)
     if (!namesItsDocument(run))
         return;
     Componentes& c = run.c;
-    const MasterDataPlan plan = planMasterData(run, tido);
-    if (plan == MasterDataPlan::SourceMissing) {
-        c.QCopia.close();
-        return;
+    const std::string destination = masterDataQueries(tido, c.QAuditor.field("AUDI_COD").asText()).destination;
+    const bool done = !readSourceRow(run, tido) ||
+                      (c.copiesInOneStatement && insertNewInOneStatement(run, destination, tableOf(tido).codeColumn));
+    if (!done) {
+        if (probe(run, tido) == MasterDataPlan::Insert)
+            c.CDestino.insert();
+        else
+            c.CDestino.edit();
+        copiar_campos(c.CDestino, c.QCopia);
+        c.CDestino.post();
+        if (c.CDestino.applyUpdates(0) != 0)
+            run.entryFailed = true;
+        c.CDestino.close();
     }
-    if (plan == MasterDataPlan::Insert)
-        c.CDestino.insert();
-    else
-        c.CDestino.edit();
-    copiar_campos(c.CDestino, c.QCopia);
-    c.CDestino.post();
-    if (c.CDestino.applyUpdates(0) != 0)
-        run.entryFailed = true;
-    c.CDestino.close();
     c.QCopia.close();
 }
 
@@ -41,21 +70,15 @@ MasterDataQueries masterDataQueries(int tido, const std::string& codigo)
 {
     const std::string quotedCode = quoted(codigo);
     if (tido == schema::kTidoCuenta)
-        return {"select * from cuentas where cuen_cod = " + quotedCode,
-                "SELECT * FROM CUENTAS WHERE CUEN_COD = " + quotedCode};
-    return {"select * from terceros where terc_nit = " + quotedCode,
-            "SELECT * FROM TERCEROS WHERE TERC_NIT = " + quotedCode};
+        return {"select * from cuentas where cuen_cod = " + quotedCode, tableOf(tido).destination + quotedCode};
+    return {"select * from terceros where terc_nit = " + quotedCode, tableOf(tido).destination + quotedCode};
 }
 
 MasterDataPlan planMasterData(RunContext& run, int tido)
 {
-    Componentes& c = run.c;
-    const MasterDataQueries queries = masterDataQueries(tido, c.QAuditor.field("AUDI_COD").asText());
-    readSource(c, [&] { openSource(c.QCopia, queries.source); });
-    if (c.QCopia.isEmpty())
+    if (!readSourceRow(run, tido))
         return MasterDataPlan::SourceMissing;
-    openDestination(c.CDestino, queries.destination);
-    return c.CDestino.isEmpty() ? MasterDataPlan::Insert : MasterDataPlan::Overwrite;
+    return probe(run, tido);
 }
 
 void replicar_cuenta(RunContext& run) { replicateRow(run, schema::kTidoCuenta); }

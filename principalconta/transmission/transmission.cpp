@@ -51,12 +51,12 @@ std::string closingDetails(const TransmissionSummary& summary, const std::string
 
 // The flags stay in Trcia until the target is left, so sending them in groups before that
 // stores the same as sending each at once, with a round trip per group instead of per entry.
-// A trigger could change the source's headers with them, so those read ahead in Trcia are
-// read again after each group. Under an update trigger of AUDITORIA each flag goes at its
+// A trigger could change the source's rows with them, so those read ahead in Trcia are read
+// again after each group. Under an update trigger of AUDITORIA each flag goes at its
 // entry's turn: one it refuses stops the run there, with the earlier flags kept.
 class SentFlags {
 public:
-    SentFlags(Query& query, VoucherReadAhead& headers) : query_(query), headers_(headers) {}
+    explicit SentFlags(Componentes& c) : query_(c.QCopia), c_(c) {}
 
     void startTarget(bool eachAtItsTurn) { group_ = eachAtItsTurn ? 1 : kGroup; }
 
@@ -79,14 +79,14 @@ public:
         query_.clearSql();
         query_.addSql("UPDATE AUDITORIA SET AUDI_ENVIO = 'S' where AUDI_ID" + condition);
         query_.execSql();
-        headers_.forget();
+        c_.forgetReadInTrcia();
     }
 
 private:
     static constexpr std::size_t kGroup = 100;
     std::size_t group_ = kGroup;
     Query& query_;
-    VoucherReadAhead& headers_;
+    Componentes& c_;
     std::vector<std::int64_t> ids_;
 };
 
@@ -122,7 +122,7 @@ void commitSentFlags(RunContext& run, const std::vector<std::int64_t>& flagged)
 class TransmitHandler : public EntryHandler {
 public:
     TransmitHandler(Componentes& c, Progress& progress, TransmissionSummary& summary, RunReport& report)
-        : sent_(c.QCopia, c.headersAhead), progress_(progress), summary_(summary), report_(report), refusal_(c.CDestino)
+        : sent_(c), progress_(progress), summary_(summary), report_(report), refusal_(c.CDestino)
     {
     }
 

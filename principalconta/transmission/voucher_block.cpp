@@ -5,10 +5,10 @@
 #include "principalconta/componentes.h"
 #include "principalconta/transmission/column_copy.h"
 #include "principalconta/transmission/commands.h"
+#include "principalconta/transmission/quiet_store.h"
 #include "principalconta/transmission/source_read.h"
 
 #include <string>
-#include <variant>
 
 namespace kalvora {
 
@@ -16,49 +16,7 @@ namespace {
 
 using namespace schema;
 
-// Above these, the copy row by row: a message is bounded, and a block of many lines is
-// prepared for that voucher alone.
-constexpr std::size_t kMostTextBytes = 32000;
-constexpr std::size_t kMostRows = 100;
-
 const char* const kKeySource = "cambie_id_comproba";
-
-// The store's refusal hooks are off while the block is built: a row it cannot build goes to
-// the copy row by row, whose hooks tell of it.
-class QuietStore {
-public:
-    explicit QuietStore(RowStore& store)
-        : store_(store), update_(std::move(store.onUpdateError)), post_(std::move(store.onPostError))
-    {
-        store.onUpdateError = nullptr;
-        store.onPostError = nullptr;
-    }
-    ~QuietStore()
-    {
-        store_.onUpdateError = std::move(update_);
-        store_.onPostError = std::move(post_);
-    }
-    QuietStore(const QuietStore&) = delete;
-    QuietStore& operator=(const QuietStore&) = delete;
-
-private:
-    RowStore& store_;
-    UpdateErrorHook update_;
-    DataErrorHook post_;
-};
-
-std::size_t textBytes(const std::vector<InsertRow>& rows)
-{
-    std::size_t bytes = 0;
-    for (const InsertRow& row : rows)
-        for (const Value& value : row.values) {
-            if (const auto* text = std::get_if<std::string>(&value.storage()))
-                bytes += text->size();
-            else if (const auto* blob = std::get_if<BlobBytes>(&value.storage()))
-                bytes += blob->bytes.size();
-        }
-    return bytes;
-}
 
 // The rows the copy row by row would insert, with 0 in the key column; nullopt when the
 // block cannot carry them.
@@ -91,7 +49,7 @@ std::optional<KeyedInserts> buildInserts(RunContext& run)
     for (InsertRow& line : store.takeInserts())
         inserts.rows.push_back(std::move(line));
     store.close();
-    if (inserts.rows.size() > kMostRows || textBytes(inserts.rows) > kMostTextBytes)
+    if (!fitsOneBlock(inserts.rows))
         return std::nullopt;
 
     const std::vector<fb::Column> keys = c.DBEnvio.describe(std::string("select * from ") + kKeySource);

@@ -197,7 +197,7 @@ void replicar_comprobante(RunContext& run)
         openDestination(c.CDestino, header);
     bool headerStored = false;
     if (c.CDestino.isEmpty()) {
-        const VoucherBlock block = c.vouchersInOneStatement ? writeVoucherBlock(run) : VoucherBlock{};
+        const VoucherBlock block = c.copiesInOneStatement ? writeVoucherBlock(run) : VoucherBlock{};
         if (block.outcome == VoucherBlock::Outcome::NoKey)
             run.entryFailed = true;
         if (block.outcome == VoucherBlock::Outcome::RowByRow) {

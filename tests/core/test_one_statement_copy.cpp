@@ -34,7 +34,7 @@ Voucher withNotes(int consec, std::size_t bytes)
 
 // A third branch of what the one statement leaves to the copy row by row: notes on both
 // sides of a message's and a text parameter's bounds, a voucher of many lines, an account
-// the destination refuses between them.
+// the destination refuses and a new one between them.
 void east(const std::string& location)
 {
     test::CompanyRows rows(location);
@@ -49,6 +49,8 @@ void east(const std::string& location)
         if (id == 2) {
             rows.account(test::Account{.cod = "4", .nivel = 12, .notas = "rechazada"});
             rows.audit(test::accountEntry(++id, "4"));
+            rows.account(test::Account{.cod = "5", .notas = "nueva"});
+            rows.audit(test::accountEntry(++id, "5"));
         }
     }
 }
@@ -63,7 +65,7 @@ struct Outcome {
 };
 
 // The consolidation, with the destination refusing CE000006's second line and CE000007's
-// header, holding CE000005 twice and a closed copy of CE000004.
+// header, holding CE000005 twice, a closed copy of CE000004 and account 110505.
 Outcome transmit(bool oneStatement, const std::vector<bool>& answers)
 {
     const ScopedClock clock{Timestamp{Consolidation::kDay, {10, 0, 0, 0}}};
@@ -74,6 +76,7 @@ Outcome transmit(bool oneStatement, const std::vector<bool>& answers)
     {
         test::CompanyRows destination(site.destination());
         destination.target(3, "Sucursal Este", site.root(), kEast);
+        destination.account(test::Account{.cod = "110505", .nombre = "Caja"});
         destination.voucher(Voucher{.consec = 904, .numero = "000004", .fecha = {2026, 12, 2}});
         destination.execute(
             "EXECUTE BLOCK AS DECLARE N VARCHAR(63); BEGIN"
@@ -95,7 +98,7 @@ Outcome transmit(bool oneStatement, const std::vector<bool>& answers)
     Outcome out;
     {
         auto c = site.connect(dialogs);
-        c->vouchersInOneStatement = oneStatement;
+        c->copiesInOneStatement = oneStatement;
         out.summary = SpeedButton1Click(*c, dialogs, progress, "DES", Consolidation::kDay, Consolidation::kDay);
     }
     for (std::string row : test::databaseSnapshot(site.destination())) {
