@@ -24,17 +24,12 @@ std::optional<std::string> codeAhead(const Query& entries, std::size_t ahead, in
     }
 }
 
-
 }  // namespace
 
 MasterDataReadAhead::MasterDataReadAhead(Connection& connection, DirectTransaction& transaction, int tido,
                                          std::string table, std::string codeColumn)
-    : connection_(connection),
-      transaction_(transaction),
-      tido_(tido),
-      table_(std::move(table)),
-      codeColumn_(std::move(codeColumn)),
-      window_(connection, transaction)
+    : connection_(connection), transaction_(transaction), tido_(tido), table_(std::move(table)),
+      codeColumn_(std::move(codeColumn)), window_(connection, transaction)
 {
 }
 
@@ -61,7 +56,8 @@ void MasterDataReadAhead::read(const std::string& code, const Query& entries)
     window_.close();
     codes_ = {code};
     for (std::size_t i = 0; i < entries.rowsAhead() && i + 1 < kEntries; ++i)
-        if (const auto next = codeAhead(entries, i, tido_); next && std::find(codes_.begin(), codes_.end(), *next) == codes_.end())
+        if (const auto next = codeAhead(entries, i, tido_);
+            next && std::find(codes_.begin(), codes_.end(), *next) == codes_.end())
             codes_.push_back(*next);
     auto& tr = transaction_.ensureStarted();
     columns_ = connection_.statement(tr, select(code)).statement.columns();
@@ -82,8 +78,8 @@ void MasterDataReadAhead::read(const std::string& code, const Query& entries)
 void MasterDataReadAhead::readWindow(const std::string& list)
 {
     const auto branch = [&](std::size_t place, const std::string& code) {
-        return (place ? " union all " : "") + std::string("select ") + std::to_string(place) + ", " + list +
-               " from " + table_ + " where " + codeColumn_ + " = " + code;
+        return (place ? " union all " : "") + std::string("select ") + std::to_string(place) + ", " + list + " from " +
+               table_ + " where " + codeColumn_ + " = " + code;
     };
     std::string text;
     std::vector<Value> codes;
