@@ -30,10 +30,12 @@ std::string parameter(SqlStatement& block, std::string& declarations, const std:
                       const std::string& column, const Value& value)
 {
     block.params.push_back(value);
-    const std::string name = "P" + std::to_string(block.params.size());
-    declarations += std::string(declarations.empty() ? "" : ",\n") + "  " + name + " type of column " + table + "." +
-                    column + " = ?";
-    return ":" + name;
+    std::string name = ":P" + std::to_string(block.params.size());
+    if (!declarations.empty())
+        declarations += ",\n";
+    declarations.append("  ").append(name, 1).append(" type of column ").append(table).append(".").append(column);
+    declarations += " = ?";
+    return name;
 }
 
 // The insert of row, with keyValue instead of the value of keyColumn when one is given.
@@ -43,11 +45,14 @@ std::string insertOf(SqlStatement& block, std::string& declarations, const Inser
     std::string names;
     std::string values;
     for (std::size_t i = 0; i < row.columns.size(); ++i) {
-        const std::string value = row.columns[i] == keyColumn
-                                      ? keyValue
-                                      : parameter(block, declarations, row.table, row.columns[i], row.values[i]);
-        names += (names.empty() ? "" : ", ") + row.columns[i];
-        values += (values.empty() ? "" : ", ") + value;
+        if (i > 0) {
+            names += ", ";
+            values += ", ";
+        }
+        names += row.columns[i];
+        values += row.columns[i] == keyColumn
+                      ? keyValue
+                      : parameter(block, declarations, row.table, row.columns[i], row.values[i]);
     }
     return "    insert into " + row.table + " (" + names + ") values (" + values + ");\n";
 }
