@@ -11,11 +11,13 @@ namespace kalvora {
 
 struct VoucherBlock {
     enum class Outcome {
-        Stored,    // header and lines are in the destination under key
+        Stored,    // header and lines are in the destination
         NoKey,     // cambie_id_comproba gave no key: nothing stored
-        RowByRow,  // nothing stored; the copy row by row goes on from the header, with key if one was taken
+        RowByRow,  // nothing stored; the copy row by row goes on from the header
     };
     Outcome outcome = Outcome::RowByRow;
+    // For RowByRow, the key the block took from cambie_id_comproba, which the copy row by row
+    // uses instead of taking one; none when it took none.
     std::optional<std::int64_t> key;
 };
 
