@@ -34,11 +34,16 @@ bool readSourceRow(RunContext& run, int tido)
     return !c.QCopia.isEmpty();
 }
 
-MasterDataPlan probe(RunContext& run, int tido)
+// The destination's rows of the entry's code, by its command text.
+MasterDataPlan probe(RunContext& run, const std::string& destination)
 {
-    Componentes& c = run.c;
-    openDestination(c.CDestino, masterDataQueries(tido, c.QAuditor.field("AUDI_COD").asText()).destination);
-    return c.CDestino.isEmpty() ? MasterDataPlan::Insert : MasterDataPlan::Overwrite;
+    openDestination(run.c.CDestino, destination);
+    return run.c.CDestino.isEmpty() ? MasterDataPlan::Insert : MasterDataPlan::Overwrite;
+}
+
+std::string destinationText(RunContext& run, int tido)
+{
+    return masterDataQueries(tido, run.c.QAuditor.field("AUDI_COD").asText()).destination;
 }
 
 // When several destination rows share the code, only the first one returned is overwritten.
@@ -47,11 +52,11 @@ void replicateRow(RunContext& run, int tido)
     if (!namesItsDocument(run))
         return;
     Componentes& c = run.c;
-    const std::string destination = masterDataQueries(tido, c.QAuditor.field("AUDI_COD").asText()).destination;
+    const std::string destination = destinationText(run, tido);
     const bool done = !readSourceRow(run, tido) ||
                       (c.copiesInOneStatement && insertNewInOneStatement(run, destination, tableOf(tido).codeColumn));
     if (!done) {
-        if (probe(run, tido) == MasterDataPlan::Insert)
+        if (probe(run, destination) == MasterDataPlan::Insert)
             c.CDestino.insert();
         else
             c.CDestino.edit();
@@ -78,7 +83,7 @@ MasterDataPlan planMasterData(RunContext& run, int tido)
 {
     if (!readSourceRow(run, tido))
         return MasterDataPlan::SourceMissing;
-    return probe(run, tido);
+    return probe(run, destinationText(run, tido));
 }
 
 void replicar_cuenta(RunContext& run) { replicateRow(run, schema::kTidoCuenta); }

@@ -26,10 +26,7 @@ std::optional<KeyedInserts> buildInserts(RunContext& run)
     RowStore& store = c.CDestino;
     const QuietStore quiet(store);
     KeyedInserts inserts;
-    store.insert();
-    for (int i = 0; i < store.fieldCount(); ++i)
-        store.field(i).setValue(sourceColumn(c.QCopia, store, i));
-    store.field(kPosCero).setInteger(0);
+    startHeaderInsert(store, c.QCopia);
     store.field(kPosConsec).setInteger(0);
     const std::string keyColumn = store.fields()[kPosConsec].name;
     inserts.rows = store.takeInserts();
@@ -62,6 +59,14 @@ std::optional<KeyedInserts> buildInserts(RunContext& run)
 }
 
 }  // namespace
+
+void startHeaderInsert(RowStore& header, const Query& source)
+{
+    header.insert();
+    for (int i = 0; i < header.fieldCount(); ++i)
+        header.field(i).setValue(sourceColumn(source, header, i));
+    header.field(kPosCero).setInteger(0);
+}
 
 VoucherBlock writeVoucherBlock(RunContext& run)
 {

@@ -77,11 +77,7 @@ void probe(RunContext& run, VoucherPlan& plan, VoucherPlan::Action absent, Vouch
 bool insertHeader(RunContext& run, std::int64_t& key, std::optional<std::int64_t> taken)
 {
     RowStore& header = run.c.CDestino;
-    const Query& source = run.c.QCopia;
-    header.insert();
-    for (int i = 0; i < header.fieldCount(); ++i)
-        header.field(i).setValue(sourceColumn(source, header, i));
-    header.field(kPosCero).setInteger(0);
+    startHeaderInsert(header, run.c.QCopia);
 
     if (!taken) {
         openDestination(run.c.CIdfact, "select * from cambie_id_comproba");
